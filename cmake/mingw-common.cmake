@@ -1,0 +1,11 @@
+set(CMAKE_C_COMPILER   ${ORV_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ORV_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${ORV_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${ORV_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# ctest runs the test programs through this wrapper, which picks the Wine
+# loader that matches the executable's machine type.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

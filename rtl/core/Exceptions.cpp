@@ -1,0 +1,7 @@
+#include "rtl/core/Exceptions.h"
+
+namespace rtl {
+
+void Abort() { throw EAbort(); }
+
+}  // namespace rtl

@@ -1,0 +1,75 @@
+#pragma once
+// The file access that portable code needs. One implementation sits on Win32
+// handles (rtl/win32), one on POSIX descriptors (rtl/posix); portable code sees
+// only this header, so it runs natively under the sanitizers as well.
+
+#include <cstdint>
+#include <string>
+
+namespace rtl {
+
+// A Win32 HANDLE or a POSIX descriptor. Both invalid values are -1.
+using NativeFile = std::intptr_t;
+constexpr NativeFile InvalidFile = -1;
+
+enum class FileAccess { Read, Write, ReadWrite };
+enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
+
+// Opens an existing file; others may read it meanwhile (and write it unless
+// Access asks for writing). InvalidFile on failure, reason in LastFileError().
+NativeFile FileOpen(const std::string& name, FileAccess access);
+// Creates or truncates a file for reading and writing.
+NativeFile FileCreate(const std::string& name);
+void FileClose(NativeFile file) noexcept;
+
+// Bytes read or written, or -1 on failure.
+std::int32_t FileRead(NativeFile file, void* buffer, std::int32_t count);
+std::int32_t FileWrite(NativeFile file, const void* buffer, std::int32_t count);
+// Reads at an absolute position without moving the file position.
+std::int32_t FileReadAt(NativeFile file, std::int64_t position, void* buffer,
+                        std::int32_t count);
+// New position, or -1 on failure.
+std::int64_t FileSeek(NativeFile file, std::int64_t offset, SeekOrigin origin);
+// Size in bytes, or -1 on failure.
+std::int64_t FileSize(NativeFile file);
+// Cuts or extends the file at its current position.
+bool FileTruncateHere(NativeFile file);
+
+bool FileDelete(const std::string& name);
+bool FileExists(const std::string& name);
+
+// The platform's error number of the last failed call above.
+int LastFileError();
+std::string FileErrorText(int error);
+
+// Owns a NativeFile and closes it; not copyable.
+class FileHandle {
+public:
+  FileHandle() = default;
+  explicit FileHandle(NativeFile file) : FFile(file) {}
+  FileHandle(const FileHandle&) = delete;
+  FileHandle& operator=(const FileHandle&) = delete;
+  FileHandle(FileHandle&& other) noexcept : FFile(other.Release()) {}
+  FileHandle& operator=(FileHandle&& other) noexcept {
+    if (this != &other) Reset(other.Release());
+    return *this;
+  }
+  ~FileHandle() { Reset(); }
+
+  NativeFile Get() const noexcept { return FFile; }
+  bool Valid() const noexcept { return FFile != InvalidFile; }
+  NativeFile Release() noexcept {
+    NativeFile f = FFile;
+    FFile = InvalidFile;
+    return f;
+  }
+  void Reset(NativeFile file = InvalidFile) noexcept {
+    if (FFile != InvalidFile) FileClose(FFile);
+    FFile = file;
+  }
+
+private:
+  NativeFile FFile = InvalidFile;
+};
+
+}  // namespace rtl

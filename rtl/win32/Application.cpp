@@ -1,0 +1,81 @@
+#include "rtl/win32/Application.h"
+
+#include "rtl/core/Exceptions.h"
+
+namespace rtl {
+
+TApplication& Application() {
+  static TApplication application;
+  return application;
+}
+
+void TApplication::Run() {
+  MSG msg;
+  while (!FTerminated) {
+    const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      FTerminated = true;
+      break;
+    }
+    HandleMessage(msg);
+  }
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      FTerminated = true;
+      break;
+    }
+    HandleMessage(msg);
+  }
+}
+
+bool TApplication::HandleMessage(MSG& msg) {
+  // Exceptions are caught in the window procedures; this catch is only for
+  // what a message hook or a timer callback lets through.
+  try {
+    HWND active = ::GetActiveWindow();
+    if (active && ::IsDialogMessageA(active, &msg)) return true;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  } catch (...) {
+    HandleException();
+  }
+  return true;
+}
+
+void TApplication::Terminate() {
+  FTerminated = true;
+  ::PostQuitMessage(0);
+}
+
+void TApplication::HandleException() noexcept {
+  try {
+    throw;
+  } catch (const EAbort&) {
+    // The silent cancellation ends the handler and shows nothing.
+  } catch (const std::exception& e) {
+    ShowException(e.what());
+  } catch (...) {
+    ShowException("Unknown exception");
+  }
+}
+
+void TApplication::ShowException(const std::string& message) noexcept {
+  try {
+    if (OnException) {
+      OnException(message);
+      return;
+    }
+    std::string text = message;
+    if (!text.empty() && text.back() != '.') text += '.';
+    ::MessageBoxA(::GetActiveWindow(), text.c_str(), FTitle.c_str(),
+                  MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+  } catch (...) {
+    // Nothing sensible is left to report to.
+  }
+}
+
+}  // namespace rtl

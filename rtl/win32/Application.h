@@ -1,0 +1,46 @@
+#pragma once
+// The application object: the message loop and the standard error display.
+// An exception that ends an event handler comes here. EAbort is swallowed
+// silently; any other exception shows its text in a message box.
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace rtl {
+
+class TApplication {
+public:
+  const std::string& Title() const { return FTitle; }
+  void SetTitle(std::string title) { FTitle = std::move(title); }
+
+  // Runs the message loop until Terminate or WM_QUIT.
+  void Run();
+  // Handles what is waiting and returns.
+  void ProcessMessages();
+  void Terminate();
+  bool Terminated() const { return FTerminated; }
+
+  // Call from a catch block. Never throws.
+  void HandleException() noexcept;
+  // Shows Message the way an exception is shown.
+  void ShowException(const std::string& message) noexcept;
+
+  // Replaces the message box, for tests and for programs without windows.
+  // The handler gets the text of every exception that is not EAbort.
+  std::function<void(const std::string&)> OnException;
+
+private:
+  bool HandleMessage(MSG& msg);
+
+  std::string FTitle;
+  bool FTerminated = false;
+};
+
+// One application object per process, as there is one message loop per
+// user-interface thread.
+TApplication& Application();
+
+}  // namespace rtl

@@ -1,0 +1,76 @@
+# Sourced by the other scripts. wine_env_start makes a private Wine prefix
+# under the build folder, starts Xvfb on a free display and a persistent
+# wineserver; wine_env_stop ends both. The caller sets a trap for the stop.
+
+# Prints the Wine loader that can run programs on this kernel. Some kernels
+# run no 32-bit code at all; then only wine64 with 64-bit programs works.
+wine_loader() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    echo /usr/lib/wine/wine
+  else
+    echo /usr/lib/wine/wine64
+  fi
+}
+
+wine_can_run_32bit() { [ "$(wine_loader)" = /usr/lib/wine/wine ]; }
+
+WINE_ENV_XVFB_PID=""
+
+wine_env_start() {
+  mkdir -p "$1"
+  local build
+  build=$(cd "$1" && pwd)
+  export WINEPREFIX="$build/wineprefix"
+  export WINEDEBUG=-all
+  export WINEDLLOVERRIDES="mscoree=;mshtml="
+  export WINELOADER
+  WINELOADER=$(wine_loader)
+
+  local n
+  for n in $(seq 90 199); do
+    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$build/xvfb.log" 2>&1 &
+    WINE_ENV_XVFB_PID=$!
+    local i
+    for i in $(seq 1 50); do
+      [ -e "/tmp/.X11-unix/X$n" ] && break
+      kill -0 "$WINE_ENV_XVFB_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ]; then
+      export DISPLAY=":$n"
+      break
+    fi
+    WINE_ENV_XVFB_PID=""
+  done
+  if [ -z "$WINE_ENV_XVFB_PID" ]; then
+    echo "wine-env: no X display could be started" >&2
+    return 1
+  fi
+
+  mkdir -p "$WINEPREFIX"
+  wineserver -p
+  # The persistent server writes the registry files late, so a marker of our
+  # own tells that the prefix is complete.
+  if [ ! -f "$WINEPREFIX/.prefix-ready" ]; then
+    echo "Making the Wine prefix $WINEPREFIX ..."
+    if timeout 300 "$WINELOADER" wineboot -i >"$build/wineboot.log" 2>&1 &&
+       [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+      touch "$WINEPREFIX/.prefix-ready"
+    else
+      echo "wine-env: wineboot failed, see $build/wineboot.log" >&2
+      return 1
+    fi
+  fi
+}
+
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "$WINE_ENV_XVFB_PID" ]; then
+    kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB_PID" 2>/dev/null || true
+    WINE_ENV_XVFB_PID=""
+  fi
+}
