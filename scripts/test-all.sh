@@ -22,9 +22,9 @@ log="$BUILD/ctest.log"
 : >"$log"
 status=0
 echo "== native tests (AddressSanitizer, UBSan)"
-ctest --test-dir "$BUILD/native" --output-on-failure 2>&1 | tee -a "$log" || status=1
+ctest --test-dir "$BUILD/native" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
 echo "== Windows tests under Wine ($(wine_tree))"
-ctest --test-dir "$BUILD/$(wine_tree)" --output-on-failure 2>&1 | tee -a "$log" || status=1
+ctest --test-dir "$BUILD/$(wine_tree)" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
 
 # One closing line over both runs.
 passed=0; failed=0

@@ -62,6 +62,11 @@ wine_env_start() {
       return 1
     fi
   fi
+  # The first program of a session starts Wine's own services, which then
+  # live as long as the server and inherit that program's output. Start them
+  # here with a log file, or a caller reading a test's output through a pipe
+  # (ctest) waits for an end of file that never comes.
+  "$WINELOADER" cmd.exe /c exit 0 >>"$build/wine-services.log" 2>&1 </dev/null || true
 }
 
 wine_env_stop() {

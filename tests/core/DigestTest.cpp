@@ -51,10 +51,10 @@ TEST(DigestOfStream, RangesOfAMemoryStream) {
 }
 
 TEST(DigestOfStream, CrossesTheReadBufferExactly) {
-  // 4096 bytes is one read; 4097 needs a second one of one byte.
-  std::string data(8193, '\0');
+  // Around the size of one read (64 KiB) and of two.
+  std::string data(131073, '\0');
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 7);
-  for (std::int64_t count : {4095, 4096, 4097, 8192, 8193}) {
+  for (std::int64_t count : {1, 4096, 65535, 65536, 65537, 131072, 131073}) {
     rtl::TMemoryStream s;
     Fill(s, data);
     s.SetPosition(0);
