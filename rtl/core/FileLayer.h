@@ -35,8 +35,23 @@ std::int64_t FileSize(NativeFile file);
 // Cuts or extends the file at its current position.
 bool FileTruncateHere(NativeFile file);
 
+// Opens or creates a scratch file for reading and writing; others may read.
+NativeFile FileOpenTemporary(const std::string& name);
+
 bool FileDelete(const std::string& name);
 bool FileExists(const std::string& name);
+// Replaces Target by Source (same folder), or fails leaving Target as it was.
+bool FileRename(const std::string& source, const std::string& target);
+
+bool DirectoryExists(const std::string& name);
+bool CreateDir(const std::string& name);
+
+// A new, empty, uniquely named file in Folder (which ends with a separator
+// or not) whose name starts with Prefix. Empty text on failure.
+std::string NewTempFileName(const std::string& folder, const std::string& prefix);
+
+// Full file name of the running program.
+std::string ExecutablePath();
 
 // The platform's error number of the last failed call above.
 int LastFileError();

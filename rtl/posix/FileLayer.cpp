@@ -5,7 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 namespace rtl {
 
@@ -102,5 +105,45 @@ bool FileExists(const std::string& name) {
 int LastFileError() { return gLastError; }
 
 std::string FileErrorText(int error) { return std::strerror(error); }
+
+}  // namespace rtl
+
+namespace rtl {
+
+NativeFile FileOpenTemporary(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  return fd < 0 ? Fail(InvalidFile) : fd;
+}
+
+bool FileRename(const std::string& source, const std::string& target) {
+  return ::rename(source.c_str(), target.c_str()) == 0 ? true : Fail(false);
+}
+
+bool DirectoryExists(const std::string& name) {
+  struct stat st;
+  return ::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool CreateDir(const std::string& name) {
+  return ::mkdir(name.c_str(), 0755) == 0 ? true : Fail(false);
+}
+
+std::string NewTempFileName(const std::string& folder, const std::string& prefix) {
+  std::string base = folder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  std::string pattern = base + prefix + "XXXXXX";
+  std::vector<char> buffer(pattern.begin(), pattern.end());
+  buffer.push_back('\0');
+  const int fd = ::mkstemp(buffer.data());
+  if (fd < 0) return Fail(std::string());
+  ::close(fd);
+  return std::string(buffer.data());
+}
+
+std::string ExecutablePath() {
+  char buffer[4096];
+  const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+  return n > 0 ? std::string(buffer, static_cast<size_t>(n)) : std::string();
+}
 
 }  // namespace rtl

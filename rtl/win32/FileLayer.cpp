@@ -119,3 +119,38 @@ std::string FileErrorText(int error) {
 }
 
 }  // namespace rtl
+
+namespace rtl {
+
+NativeFile FileOpenTemporary(const std::string& name) {
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  return h == INVALID_HANDLE_VALUE ? Fail(InvalidFile) : N(h);
+}
+
+bool FileRename(const std::string& source, const std::string& target) {
+  return ::MoveFileExA(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) ? true : Fail(false);
+}
+
+bool DirectoryExists(const std::string& name) {
+  const DWORD attributes = ::GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool CreateDir(const std::string& name) {
+  return ::CreateDirectoryA(name.c_str(), nullptr) ? true : Fail(false);
+}
+
+std::string NewTempFileName(const std::string& folder, const std::string& prefix) {
+  char buffer[MAX_PATH] = {};
+  if (!::GetTempFileNameA(folder.c_str(), prefix.c_str(), 0, buffer)) return Fail(std::string());
+  return buffer;
+}
+
+std::string ExecutablePath() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD n = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return std::string(buffer, n);
+}
+
+}  // namespace rtl

@@ -29,6 +29,8 @@ TEST(Country, ParsesOnlyDecimalDigits) {
   for (const auto& c : cases) {
     int code = -12345;
     EXPECT_EQ(c.ok, ParseCountryCode(c.text, code)) << '"' << c.text << '"';
-    if (c.ok) EXPECT_EQ(c.code, code) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(c.code, code) << c.text;
+    }
   }
 }

@@ -127,7 +127,9 @@ TEST(SysUtils, StrictIntegerConversion) {
   for (const auto& c : cases) {
     std::int64_t v = 0;
     EXPECT_EQ(c.ok, rtl::TryStrToInt64(c.text, v)) << c.text;
-    if (c.ok) EXPECT_EQ(c.value, v) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(c.value, v) << c.text;
+    }
   }
   EXPECT_THROW(rtl::StrToInt("2147483648"), rtl::EConvertError);
   EXPECT_EQ(-2147483647 - 1, rtl::StrToInt("-2147483648"));

@@ -1,0 +1,76 @@
+#include "setup/core/ContainerWriter.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "setup/core/Sha1.h"
+#include "setup/core/StringFormat.h"
+
+namespace {
+
+void PutInt32(std::string& out, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// Writes Bytes and feeds them to the hash.
+void Emit(rtl::TStream& out, THash_SHA1& hash, const void* bytes, std::size_t length) {
+  hash.Calc(bytes, length);
+  out.WriteBuffer(bytes, static_cast<std::int32_t>(length));
+}
+
+}  // namespace
+
+std::int64_t WriteContainer(rtl::TStream& Out, const std::vector<ContainerEntry>& Entries) {
+  if (Entries.size() > 0xFFFF) throw rtl::Exception("A container holds at most 65535 entries");
+  std::int64_t total = 86;
+  for (const auto& e : Entries) {
+    if (e.Name.size() > 255)
+      throw rtl::Exception("Resource name longer than 255 characters: " + e.Name.substr(0, 40) + "...");
+    total += 9 + static_cast<std::int64_t>(e.Name.size()) + (e.Source ? e.Source->Size() : 0);
+  }
+  if (total > std::numeric_limits<std::int32_t>::max())
+    throw rtl::Exception("The files do not fit into one container (2 GiB at most)");
+
+  const std::int64_t start = Out.Position();
+  const std::string placeholder(40, '0');
+  Out.WriteBuffer(placeholder.data(), 40);
+
+  THash_SHA1 hash;
+  hash.Init();
+  const unsigned char count[2] = {static_cast<unsigned char>(Entries.size() & 0xFF),
+                                  static_cast<unsigned char>(Entries.size() >> 8)};
+  Emit(Out, hash, count, 2);
+
+  std::string buffer;
+  for (const auto& e : Entries) {
+    const std::int64_t size = e.Source ? e.Source->Size() : 0;
+    std::string head;
+    PutInt32(head, static_cast<std::int32_t>(size));
+    PutInt32(head, e.ID);
+    head.push_back(static_cast<char>(e.Name.size()));
+    head += e.Name;
+    Emit(Out, hash, head.data(), head.size());
+    if (!e.Source) continue;
+    e.Source->SetPosition(0);
+    buffer.resize(1 << 20);
+    std::int64_t left = size;
+    while (left > 0) {
+      const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
+      e.Source->ReadBuffer(&buffer[0], n);
+      Emit(Out, hash, buffer.data(), static_cast<std::size_t>(n));
+      left -= n;
+    }
+  }
+  hash.Done();
+  const std::string digest = BytesToText(hash.DigestKey(), hash.DigestKeySize(), 16);
+  const std::int64_t n = Out.Position() - start + 44;
+  std::string trailer = digest;
+  PutInt32(trailer, static_cast<std::int32_t>(n));
+  Out.WriteBuffer(trailer.data(), static_cast<std::int32_t>(trailer.size()));
+  const std::int64_t end = Out.Position();
+  Out.SetPosition(start);
+  Out.WriteBuffer(digest.data(), 40);
+  Out.SetPosition(end);
+  return n;
+}

@@ -1,0 +1,105 @@
+#include "setup/core/SetupList.h"
+
+#include <gtest/gtest.h>
+
+#include "common/core/Scramble.h"
+#include "rtl/core/Exceptions.h"
+
+namespace {
+
+SetupFolders Folders() {
+  SetupFolders f;
+  f.Windows = "C:\\windows\\";
+  f.System = "C:\\windows\\system32\\";
+  f.Programs = "C:\\Program Files\\";
+  f.Temp = "C:\\users\\me\\Temp\\";
+  return f;
+}
+
+}  // namespace
+
+TEST(SetupList, FoldersAreTrimmedWithOneTrailingBackslash) {
+  EXPECT_EQ("\\", NormalizeFolder(""));
+  EXPECT_EQ("\\", NormalizeFolder("   "));
+  EXPECT_EQ("C:\\x\\", NormalizeFolder(" C:\\x "));
+  EXPECT_EQ("C:\\x\\", NormalizeFolder("C:\\x\\"));
+}
+
+TEST(SetupList, PlaceholdersOnlyAtTheStartInAnyCase) {
+  const SetupFolders f = Folders();
+  const struct {
+    const char* path;
+    const char* resolved;
+  } cases[] = {
+      {"%PROGRAMS%Tool", "C:\\Program Files\\Tool"},
+      {"%programs%Tool", "C:\\Program Files\\Tool"},
+      {"%Windows%", "C:\\windows\\"},
+      {"%SYSTEM%\\drivers", "C:\\windows\\system32\\\\drivers"},
+      {"%TEMP%x", "C:\\users\\me\\Temp\\x"},
+      {"D:\\%TEMP%x", "D:\\%TEMP%x"},
+      {" %TEMP%x", " %TEMP%x"},
+      {"%TEMP", "%TEMP"},
+      {"", ""},
+      {"D:\\Apps", "D:\\Apps"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.resolved, ResolvePathPlaceholders(c.path, f)) << c.path;
+
+  // Each placeholder is tested on the result of the one before.
+  SetupFolders chained = f;
+  chained.Windows = "%TEMP%";
+  EXPECT_EQ("C:\\users\\me\\Temp\\x", ResolvePathPlaceholders("%WINDOWS%x", chained));
+}
+
+TEST(SetupList, ReadmeMarker) {
+  EXPECT_TRUE(MarksReadme("readme.force"));
+  EXPECT_TRUE(MarksReadme("C:\\docs\\README.FORCE"));
+  EXPECT_FALSE(MarksReadme("eadme.force"));
+  EXPECT_FALSE(MarksReadme("readme.forced"));
+  EXPECT_FALSE(MarksReadme(""));
+}
+
+TEST(SetupList, FolderBuildSteps) {
+  EXPECT_EQ((std::vector<std::string>{"D:\\A", "D:\\A\\B"}), FolderBuildSteps("D:\\A\\B\\"));
+  EXPECT_EQ((std::vector<std::string>{"D:\\A", "D:\\A\\B"}), FolderBuildSteps("D:\\\\A\\B"));
+  EXPECT_EQ((std::vector<std::string>{"server\\share"}), FolderBuildSteps("\\\\server\\share\\"));
+  EXPECT_TRUE(FolderBuildSteps("D:\\").empty());
+  EXPECT_TRUE(FolderBuildSteps("").empty());
+}
+
+TEST(SetupList, BuiltTextRoundTripsThroughUnscrambling) {
+  SetupListOptions o;
+  o.Path = "%PROGRAMS%Demo";
+  o.Title = "Demo Setup";
+  o.Info = "Installs the demo.";
+  o.AutoStart = "demo.exe";
+  o.Locked = true;
+  o.BuilderVersion = "1.0.0.0";
+  o.Files = {"/src/a.bin", "/src/readme.force"};
+  const std::string text = BuildSetupList(o);
+  EXPECT_EQ(0u, text.find("[Global]\r\nPath="));
+  EXPECT_NE(std::string::npos, text.find("\r\nInfo=Installs the demo.\r\nCompressed=False\r\nAutoStart=demo.exe\r\n"
+                                         "Locked=True\r\nBuilderVersion=1.0.0.0\r\n[Files]\r\nFile0000=/src/a.bin\r\n"
+                                         "File0001=/src/readme.force\r\n"));
+  const size_t at = text.find("Title=") + 6;
+  const std::string scrambled = text.substr(at, text.find("\r\n", at) - at);
+  EXPECT_EQ("Demo Setup", ScrambleText(scrambled, Unscramble, SetupScrambleKey));
+  EXPECT_EQ(std::string::npos, text.find("Demo Setup"));
+}
+
+TEST(SetupList, ValuesAnIniLineCannotCarryAreRefused) {
+  for (const char* bad : {"a\r\nb", "a\nb", " lead", "trail ", "\ttab", "\"quoted\"", "'quoted'"})
+    EXPECT_NE("", IniValueProblem(bad)) << bad;
+  EXPECT_NE("", IniValueProblem(std::string("a\0b", 3)));
+  EXPECT_NE("", IniValueProblem(std::string(2048, 'x')));
+  for (const char* good : {"", "x", "a = b", "\"half", "it's", "C:\\x\\"}) EXPECT_EQ("", IniValueProblem(good)) << good;
+
+  SetupListOptions o;
+  o.Info = "two\r\nlines";
+  EXPECT_THROW(BuildSetupList(o), rtl::Exception);
+  // A title whose scrambled form starts with a blank: with two characters
+  // the counter is 1, so the first byte is c + 'f' - 1.
+  SetupListOptions t;
+  t.Title = std::string(1, static_cast<char>(' ' - 'f' + 1)) + "x";
+  ASSERT_EQ(' ', ScrambleText(t.Title, Scramble, SetupScrambleKey)[0]);
+  EXPECT_THROW(BuildSetupList(t), rtl::Exception);
+}
