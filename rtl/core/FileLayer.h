@@ -55,6 +55,8 @@ std::string ExecutablePath();
 
 // The platform's error number of the last failed call above.
 int LastFileError();
+// The platform's error number for a full disk.
+int DiskFullError();
 std::string FileErrorText(int error);
 
 // Owns a NativeFile and closes it; not copyable.

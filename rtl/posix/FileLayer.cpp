@@ -147,3 +147,5 @@ std::string ExecutablePath() {
 }
 
 }  // namespace rtl
+
+int rtl::DiskFullError() { return ENOSPC; }

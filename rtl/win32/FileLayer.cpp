@@ -154,3 +154,5 @@ std::string ExecutablePath() {
 }
 
 }  // namespace rtl
+
+int rtl::DiskFullError() { return ERROR_DISK_FULL; }

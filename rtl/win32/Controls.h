@@ -1,0 +1,141 @@
+#pragma once
+// Child controls on a form: thin owners of standard Windows controls with
+// the design names, places and events the forms give them.
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "rtl/win32/Handles.h"
+
+namespace rtl {
+
+class TForm;
+
+class TControl {
+public:
+  virtual ~TControl();
+  TControl(const TControl&) = delete;
+  TControl& operator=(const TControl&) = delete;
+
+  HWND Handle() const { return FHandle; }
+  int ID() const { return FID; }
+  TForm& Form() const { return *FForm; }
+
+  std::string Caption() const;
+  void SetCaption(const std::string& text);
+  bool Visible() const;
+  void SetVisible(bool visible);
+  bool Enabled() const;
+  void SetEnabled(bool enabled);
+  void SetFocus();
+  bool Focused() const { return ::GetFocus() == FHandle; }
+  void SetBounds(int left, int top, int width, int height);
+  // A tooltip shown when the mouse rests on the control.
+  void SetHint(const std::string& hint);
+  // The hand cursor over the control.
+  bool HandPoint = false;
+
+  std::function<void()> OnClick;
+  std::function<void()> OnChange;
+
+  // Called by the form for WM_COMMAND notifications of this control.
+  virtual void Notify(WORD code);
+  // Called by the form for WM_CTLCOLOR*; null for the default colours.
+  virtual HBRUSH ControlColor(HDC dc);
+
+protected:
+  TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left, int top,
+           int width, int height, const std::string& caption);
+
+  TForm* FForm;
+  HWND FHandle = nullptr;
+  int FID;
+};
+
+class TLabel : public TControl {
+public:
+  // Sizes itself to its caption, as an auto-sized label does.
+  TLabel(TForm& form, int left, int top, const std::string& caption = "");
+  void SetCaption(const std::string& text);
+  // Link style: navy, underlined, hand cursor.
+  void SetLinkStyle();
+  // Font size in pixels and weight; the label resizes.
+  void SetFont(int pixelHeight, bool bold);
+  HBRUSH ControlColor(HDC dc) override;
+
+private:
+  void AutoSize();
+  COLORREF FColor = CLR_INVALID;
+  Font FFont;
+};
+
+class TEdit : public TControl {
+public:
+  TEdit(TForm& form, int left, int top, int width, int height);
+  std::string Text() const { return Caption(); }
+  void SetText(const std::string& text) { SetCaption(text); }
+  bool ReadOnly() const;
+  void SetReadOnly(bool readOnly);
+  // Button-face background while read-only, as the form asks for.
+  bool ButtonFaceColor = false;
+  void Notify(WORD code) override;
+  HBRUSH ControlColor(HDC dc) override;
+};
+
+class TMemo : public TControl {
+public:
+  // Read-only, borderless, button-face coloured, no tab stop.
+  TMemo(TForm& form, int left, int top, int width, int height);
+  void AddLine(const std::string& line);
+  HBRUSH ControlColor(HDC dc) override;
+};
+
+class TCheckBox : public TControl {
+public:
+  TCheckBox(TForm& form, int left, int top, int width, int height, const std::string& caption);
+  bool Checked() const;
+  void SetChecked(bool checked);
+};
+
+// A push button, optionally with a small system icon as its glyph.
+class TButton : public TControl {
+public:
+  TButton(TForm& form, int left, int top, int width, int height, const std::string& caption,
+          bool isDefault = false, LPCSTR glyph = nullptr);
+  void Notify(WORD code) override;
+  // The form closes a modal loop with this result when the button is clicked.
+  int ModalResult = 0;
+};
+
+// A flat button with a folder glyph and no text.
+class TSpeedButton : public TButton {
+public:
+  TSpeedButton(TForm& form, int left, int top, int width, int height);
+
+private:
+  Icon FGlyph;
+};
+
+// An etched frame or line.
+class TBevel : public TControl {
+public:
+  enum class Shape { Box, TopLine };
+  TBevel(TForm& form, int left, int top, int width, int height, Shape shape = Shape::Box,
+         bool raised = false);
+};
+
+// A picture: an icon or a bitmap from the program's resources.
+class TImage : public TControl {
+public:
+  TImage(TForm& form, int left, int top, int width, int height);
+  void SetIcon(LPCSTR resource);
+  void SetBitmap(LPCSTR resource);
+
+private:
+  Icon FIcon;
+  Bitmap FBitmap;
+};
+
+}  // namespace rtl

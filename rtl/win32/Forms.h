@@ -1,0 +1,71 @@
+#pragma once
+// Forms: top-level windows that own components and child controls, with the
+// UI library's font, centring, modal loop and close handling.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "rtl/core/Component.h"
+#include "rtl/win32/Handles.h"
+#include "rtl/win32/Window.h"
+
+namespace rtl {
+
+class TControl;
+class TButton;
+
+// Results of a modal form, as the UI library numbers them.
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+class TForm : public TComponent, public TWindow {
+public:
+  explicit TForm(TComponent* owner);
+  ~TForm() override;
+
+  std::string Caption() const;
+  void SetCaption(const std::string& caption);
+  void Show();
+  void Hide();
+  bool Visible() const { return HandleAllocated() && ::IsWindowVisible(Handle()); }
+  // Shows the form modally over the active window; returns the modal result.
+  int ShowModal();
+  int ModalResult() const { return FModalResult; }
+  void SetModalResult(int result) { FModalResult = result; }
+  // Asks the form to close, as the system menu's Close does.
+  void Close();
+  void CenterOnScreen();
+  void CenterOver(HWND other);
+
+  // The form's font (MS Sans Serif 8 pt); controls take it.
+  HFONT FontHandle() const { return FFont.Get(); }
+  int RegisterControl(TControl* control);
+  void UnregisterControl(TControl* control);
+  // Enter presses this button.
+  TButton* DefaultButton = nullptr;
+  // Closing the main form ends the message loop.
+  bool IsMainForm = false;
+
+protected:
+  // Creates the window: a fixed dialog frame sized so that the client area
+  // is ClientWidth x ClientHeight.
+  void CreateFormWindow(const char* className, int clientWidth, int clientHeight, DWORD style,
+                        DWORD exStyle, HWND owner);
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  virtual void FormShow() {}
+  virtual void FormClose() {}
+
+private:
+  TControl* ControlOf(HWND handle) const;
+
+  Font FFont;
+  std::vector<TControl*> FControls;
+  int FNextID = 100;
+  int FModalResult = mrNone;
+  bool FInModalLoop = false;
+  bool FShown = false;
+};
+
+}  // namespace rtl
