@@ -56,6 +56,9 @@ wine_env_start() {
     echo "Making the Wine prefix $WINEPREFIX ..."
     if timeout 300 "$WINELOADER" wineboot -i >"$build/wineboot.log" 2>&1 &&
        [ -d "$WINEPREFIX/drive_c/windows/system32" ]; then
+      # Some prefixes lack the .txt association that Windows always has;
+      # the installer opens its readme through it.
+      "$WINELOADER" reg add 'HKCR\.txt' /ve /d txtfile /f >>"$build/wineboot.log" 2>&1 || true
       touch "$WINEPREFIX/.prefix-ready"
     else
       echo "wine-env: wineboot failed, see $build/wineboot.log" >&2

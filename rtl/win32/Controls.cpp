@@ -1,6 +1,7 @@
 #include "rtl/win32/Controls.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
@@ -182,8 +183,9 @@ TButton::TButton(TForm& form, int left, int top, int width, int height, const st
                width, height, caption) {
   if (isDefault) form.DefaultButton = this;
   if (glyph) {
-    // Shared system icons need no owner: the system keeps them.
-    HANDLE icon = ::LoadImageA(nullptr, glyph, IMAGE_ICON, 16, 16, LR_SHARED);
+    // Shared icons from the program's resources need no owner: the system
+    // keeps them as long as the module.
+    HANDLE icon = ::LoadImageA(ModuleInstance(), glyph, IMAGE_ICON, 16, 16, LR_SHARED);
     if (icon) ::SendMessageA(FHandle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
   }
 }

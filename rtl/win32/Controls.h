@@ -21,6 +21,9 @@ public:
 
   HWND Handle() const { return FHandle; }
   int ID() const { return FID; }
+  // The control's dialog id, for keyboard handling and for programs that
+  // look for it (tests); by default a number unique within the form.
+  void SetDlgID(int id) { ::SetWindowLongPtrA(FHandle, GWLP_ID, id); }
   TForm& Form() const { return *FForm; }
 
   std::string Caption() const;

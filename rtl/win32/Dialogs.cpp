@@ -13,12 +13,12 @@ namespace rtl {
 
 namespace {
 
-struct Caption {
+struct DialogLook {
   const char* title;
   LPCSTR icon;
 };
 
-Caption CaptionFor(TMsgDlgType type) {
+DialogLook LookFor(TMsgDlgType type) {
   switch (type) {
     case TMsgDlgType::Warning: return {"Warnung", IDI_WARNING};
     case TMsgDlgType::Error: return {"Fehler", IDI_ERROR};
@@ -31,7 +31,7 @@ Caption CaptionFor(TMsgDlgType type) {
 class TMessageForm : public TForm {
 public:
   TMessageForm(const std::string& message, TMsgDlgType type, unsigned buttons) : TForm(nullptr) {
-    const Caption caption = CaptionFor(type);
+    const DialogLook look = LookFor(type);
     struct ButtonSpec {
       unsigned flag;
       const char* text;
@@ -56,17 +56,17 @@ public:
     const int textLeft = margin + iconSize + gap;
     const int textHeight = std::max<int>(text.bottom, iconSize);
     const int buttonsWidth = static_cast<int>(specs.size()) * buttonW + (static_cast<int>(specs.size()) - 1) * buttonGap;
-    const int width = std::max(textLeft + text.right + margin, buttonsWidth + 2 * margin);
+    const int width = std::max<int>(textLeft + text.right + margin, buttonsWidth + 2 * margin);
     const int height = margin + textHeight + 2 * margin + buttonH + margin;
 
     CreateFormWindow(kMessageFormClass, width, height, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                      WS_EX_DLGMODALFRAME, ::GetActiveWindow());
-    SetCaption(caption.title);
+    SetCaption(look.title);
 
     FIcon = std::make_unique<TImage>(*this, margin, margin, iconSize, iconSize);
     ::SetWindowLongA(FIcon->Handle(), GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_ICON);
     ::SendMessageA(FIcon->Handle(), STM_SETICON,
-                   reinterpret_cast<WPARAM>(::LoadIconA(nullptr, caption.icon)), 0);
+                   reinterpret_cast<WPARAM>(::LoadIconA(nullptr, look.icon)), 0);
 
     FText = std::make_unique<TLabel>(*this, textLeft, margin + (textHeight - text.bottom) / 2, "");
     ::SetWindowLongPtrA(FText->Handle(), GWLP_ID, kMessageTextID);

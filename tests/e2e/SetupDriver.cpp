@@ -1,0 +1,109 @@
+#include "tests/e2e/SetupDriver.h"
+
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+struct Search {
+  DWORD pid;
+  const char* className;
+  HWND found;
+};
+
+BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !::IsWindowVisible(window)) return TRUE;
+  char name[64] = {};
+  ::GetClassNameA(window, name, sizeof name);
+  if (lstrcmpA(name, search->className) != 0) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+SetupProcess::SetupProcess(const std::string& exe) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  std::string command = "\"" + exe + "\"";
+  if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &FInfo))
+    throw std::runtime_error("cannot start " + exe);
+}
+
+SetupProcess::~SetupProcess() {
+  if (FInfo.hProcess) {
+    if (::WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT) {
+      ::TerminateProcess(FInfo.hProcess, 99);
+      ::WaitForSingleObject(FInfo.hProcess, 5000);
+    }
+    ::CloseHandle(FInfo.hProcess);
+    ::CloseHandle(FInfo.hThread);
+  }
+}
+
+HWND SetupProcess::WaitForWindow(const char* className, DWORD timeout) {
+  const DWORD start = ::GetTickCount();
+  do {
+    Search search{FInfo.dwProcessId, className, nullptr};
+    ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
+    if (search.found) return search.found;
+    if (::WaitForSingleObject(FInfo.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+  } while (::GetTickCount() - start < timeout);
+  return nullptr;
+}
+
+HWND SetupProcess::MainWindow(DWORD timeout) {
+  if (!FMain) FMain = WaitForWindow("TMain", timeout);
+  return FMain;
+}
+
+bool SetupProcess::WaitForExit(DWORD timeout) {
+  return ::WaitForSingleObject(FInfo.hProcess, timeout) == WAIT_OBJECT_0;
+}
+
+DWORD SetupProcess::ExitCode() {
+  DWORD code = 0;
+  ::GetExitCodeProcess(FInfo.hProcess, &code);
+  return code;
+}
+
+HWND SetupProcess::Control(int id) { return ::GetDlgItem(MainWindow(), id); }
+
+void SetupProcess::Click(HWND window, int id) {
+  ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
+}
+
+std::string WindowText(HWND window) {
+  char buffer[1024] = {};
+  ::SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+  return buffer;
+}
+
+void SetWindowTextTo(HWND window, const std::string& text) {
+  ::SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void Answer(HWND dialog, int buttonId) {
+  ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog, buttonId)));
+  for (int i = 0; i < 200 && ::IsWindowVisible(dialog); ++i) ::Sleep(25);
+}
+
+DWORD RunAndWait(const std::string& commandLine, DWORD timeout) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  std::string command = commandLine;
+  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+    throw std::runtime_error("cannot run " + commandLine);
+  DWORD code = 9999;
+  if (::WaitForSingleObject(info.hProcess, timeout) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &code);
+  else ::TerminateProcess(info.hProcess, 9999);
+  ::CloseHandle(info.hProcess);
+  ::CloseHandle(info.hThread);
+  return code;
+}

@@ -1,0 +1,37 @@
+#pragma once
+// Drives a running installer from outside, as a user would: finds its
+// windows, reads and sets texts, clicks buttons, answers its dialogs.
+
+#include <windows.h>
+
+#include <string>
+
+class SetupProcess {
+public:
+  explicit SetupProcess(const std::string& exe);
+  ~SetupProcess();
+  SetupProcess(const SetupProcess&) = delete;
+  SetupProcess& operator=(const SetupProcess&) = delete;
+
+  // The main window, once it is shown; null after Timeout milliseconds.
+  HWND MainWindow(DWORD timeout = 20000);
+  // A top-level window of this process with the class, or null.
+  HWND WaitForWindow(const char* className, DWORD timeout = 20000);
+  bool WaitForExit(DWORD timeout = 20000);
+  DWORD ExitCode();
+
+  HWND Control(int id);
+  // Posts the click, so that a modal dialog it opens does not block us.
+  void Click(HWND window, int id);
+
+private:
+  PROCESS_INFORMATION FInfo{};
+  HWND FMain = nullptr;
+};
+
+std::string WindowText(HWND window);
+void SetWindowTextTo(HWND window, const std::string& text);
+// Answers a message dialog: clicks the button with the id, waits till gone.
+void Answer(HWND dialog, int buttonId);
+// Runs a console program to its end; returns its exit code.
+DWORD RunAndWait(const std::string& commandLine, DWORD timeout = 120000);
