@@ -1,5 +1,12 @@
-set(CMAKE_C_COMPILER   ${ORV_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ORV_MINGW_TRIPLE}-g++-posix)
+# posix threads by default: GoogleTest needs std::mutex. The release tree of
+# the deliverables takes the win32 model (ORV_MINGW_THREADS=win32), which
+# spares every installer the winpthreads library; the programs start no
+# threads of their own.
+if(NOT ORV_MINGW_THREADS)
+  set(ORV_MINGW_THREADS posix)
+endif()
+set(CMAKE_C_COMPILER   ${ORV_MINGW_TRIPLE}-gcc-${ORV_MINGW_THREADS})
+set(CMAKE_CXX_COMPILER ${ORV_MINGW_TRIPLE}-g++-${ORV_MINGW_THREADS})
 set(CMAKE_RC_COMPILER  ${ORV_MINGW_TRIPLE}-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/${ORV_MINGW_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

@@ -16,7 +16,7 @@
 #include "setup/SetupControlIds.h"
 #include "setup/core/ContainerWriter.h"
 #include "setup/core/SetupList.h"
-#include "tests/e2e/SetupDriver.h"
+#include "tools/driver/SetupDriver.h"
 
 namespace {
 

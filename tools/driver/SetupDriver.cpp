@@ -1,4 +1,4 @@
-#include "tests/e2e/SetupDriver.h"
+#include "tools/driver/SetupDriver.h"
 
 #include <stdexcept>
 #include <vector>
