@@ -5,9 +5,9 @@
 
 namespace {
 const char kMakerText[] = "Tarvik Software, Hamburg";
-const char kMakerMail[] = "setup@tarvik.example";
-const char kMakerWeb[] = "www.tarvik.example";
-const char kMakerPage[] = "https://www.tarvik.example/";
+const char kMakerMail[] = "info@tarvik.test";
+const char kMakerWeb[] = "www.tarvik.test";
+const char kMakerPage[] = "https://www.tarvik.test/";
 }  // namespace
 
 TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMainWindow(mainWindow) {

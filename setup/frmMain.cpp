@@ -112,9 +112,15 @@ void TMain::FormCreate() {
   ExtraResManager1->TempOptions().SetTempFolder(temp);
   FSetupListPath = NormalizeFolder(temp) + kSetupListName;
 
-  // 5, 6: the container and the setup list out of it.
+  // 5, 6: the container and the setup list out of it. The load checks the
+  // container itself; a separate check before it would hash the whole
+  // payload a second time for the same answer.
   const std::string self = rtl::ExecutablePath();
-  if (TExtraResManager::HasExtraResources(self)) ExtraResManager1->LoadFromFile(self, true);
+  try {
+    ExtraResManager1->LoadFromFile(self, true);
+  } catch (const EExtraResError& e) {
+    if (e.Message() != kNoExtraResources) throw;
+  }
   TExtraResources& resources = ExtraResManager1->Resources();
   for (int i = 0; i < resources.Count(); ++i)
     if (resources.Items(i).Name() == kSetupListName)

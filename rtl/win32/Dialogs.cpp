@@ -87,7 +87,6 @@ public:
       FButtons.push_back(std::move(button));
     }
     CenterOnScreen();
-    ::MessageBeep(type == TMsgDlgType::Error ? MB_ICONHAND : MB_OK);
   }
 
 protected:

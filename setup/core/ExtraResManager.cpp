@@ -10,7 +10,6 @@
 namespace {
 
 const char kReadOnlyError[] = "This ExtraResource is ReadOnly";
-const char kNoContainer[] = "File doesn't contain ExtraResources";
 
 [[noreturn]] void RaisePlatformError() {
   throw EExtraResError(rtl::FileErrorText(rtl::LastFileError()));
@@ -253,7 +252,7 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
   // check and is open: a failed reload leaves the earlier windows readable
   // instead of pointing at a closed (and perhaps reused) handle.
   TExtraResInfo info;
-  if (!HasExtraResources(fileName, &info)) throw EExtraResError(kNoContainer);
+  if (!HasExtraResources(fileName, &info)) throw EExtraResError(kNoExtraResources);
   rtl::FileHandle opened(OpenForCheck(fileName));
   FResources.FReadOnly = false;
   FResources.Clear();

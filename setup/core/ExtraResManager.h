@@ -158,6 +158,9 @@ private:
   rtl::FileHandle FFileHandle;
 };
 
+// The message of LoadFromFile for a file without a valid container.
+constexpr const char* kNoExtraResources = "File doesn't contain ExtraResources";
+
 // Sizes of the fixed parts.
 constexpr std::int32_t kExtraResDigestSize = 40;
 constexpr std::int32_t kExtraResMinimumSize = 86;

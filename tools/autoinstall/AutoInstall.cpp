@@ -17,8 +17,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
+    LARGE_INTEGER frequency, started, shown, clicked, counted;
+    ::QueryPerformanceFrequency(&frequency);
+    auto seconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+      return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+    };
+    ::QueryPerformanceCounter(&started);
     SetupProcess setup(argv[1]);
-    HWND main = setup.MainWindow();
+    HWND main = setup.MainWindow(600000);
+    ::QueryPerformanceCounter(&shown);
     if (!main) {
       std::fprintf(stderr, "autoinstall: the installer window did not appear\n");
       return 1;
@@ -27,9 +34,11 @@ int main(int argc, char** argv) {
     std::printf("Proposed folder: %s\n", WindowText(setup.Control(idEdit1)).c_str());
     std::printf("Info:            %s\n", WindowText(setup.Control(idMemo1)).c_str());
     SetWindowTextTo(setup.Control(idEdit1), argv[2]);
+    ::QueryPerformanceCounter(&clicked);
     setup.Click(main, idBitBtn1);
+    counted = clicked;
     for (int step = 0; step < 3; ++step) {
-      HWND dialog = setup.WaitForWindow(rtl::kMessageFormClass, 30000);
+      HWND dialog = setup.WaitForWindow(rtl::kMessageFormClass, 600000);
       if (!dialog) {
         if (HWND error = setup.WaitForWindow("#32770", 100)) {
           std::printf("Error:           %s\n", WindowText(::GetDlgItem(error, 0xFFFF)).c_str());
@@ -41,9 +50,19 @@ int main(int argc, char** argv) {
       const std::string text = WindowText(::GetDlgItem(dialog, rtl::kMessageTextID));
       std::printf("%-16s %s\n", (WindowText(dialog) + ":").c_str(), text.c_str());
       const bool question = ::GetDlgItem(dialog, IDYES) != nullptr;
-      Answer(dialog, question ? IDYES : IDOK);
-      if (!question) break;
+      if (question) {
+        Answer(dialog, IDYES);
+        ::QueryPerformanceCounter(&clicked);
+        continue;
+      }
+      ::QueryPerformanceCounter(&counted);
+      Answer(dialog, IDOK);
+      break;
     }
+    // Measured from outside: start to window shown, and OK (or Yes) to the
+    // count message, which covers the reload's check and the copying.
+    std::printf("Window shown after:  %.3f s\n", seconds(started, shown));
+    std::printf("Install took:        %.3f s\n", seconds(clicked, counted));
     if (!setup.WaitForExit(30000)) {
       std::fprintf(stderr, "autoinstall: the installer did not finish\n");
       return 1;
