@@ -3,7 +3,7 @@
 # missing. Needs root (or sudo) when something is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang openssl googletest
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev openssl googletest bc
           g++-mingw-w64-i686 mingw-w64-i686-dev
           g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 wine32:i386 xvfb xauth xdotool imagemagick)

@@ -12,6 +12,8 @@ source "$ROOT/scripts/wine-env.sh"
 source "$ROOT/scripts/build.sh"
 
 build_tree native -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
+build_tree fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DORV_FUZZ=ON -DORV_TESTS=OFF
 build_windows_trees
 
 trap wine_env_stop EXIT
@@ -23,6 +25,21 @@ log="$BUILD/ctest.log"
 status=0
 echo "== native tests (AddressSanitizer, UBSan)"
 ctest --test-dir "$BUILD/native" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
+echo "== fuzzers: the kept corpus, then 10 s of new inputs each"
+for fuzzer in ContainerFuzz NameFuzz; do
+  corpus="$ROOT/fuzz/corpus/$( [ $fuzzer = ContainerFuzz ] && echo container || echo names)"
+  scratch=$(mktemp -d)
+  if (cd "$scratch" && "$BUILD/fuzz/fuzz/$fuzzer" -max_total_time=10 "$scratch" "$corpus" >"$BUILD/$fuzzer.log" 2>&1); then
+    echo "$fuzzer: $(grep -E '^Done' "$BUILD/$fuzzer.log")"
+    echo "100% tests passed, 0 tests failed out of 1" >>"$log"
+  else
+    echo "$fuzzer FAILED:"; tail -40 "$BUILD/$fuzzer.log"
+    cp "$scratch"/crash-* "$BUILD/" 2>/dev/null || true
+    echo "0% tests passed, 1 tests failed out of 1" >>"$log"
+    status=1
+  fi
+  rm -rf "$scratch"
+done
 echo "== Windows tests under Wine ($(wine_tree))"
 ctest --test-dir "$BUILD/$(wine_tree)" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
 
