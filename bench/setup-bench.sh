@@ -7,14 +7,9 @@
 #   size of the runtime without a container
 # A benchmark, not a test: it prints figures and ratios and never fails on them.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build}
+source "$(dirname "$0")/../scripts/prelude.sh"
 BENCH="$BUILD/bench-setup"
 mkdir -p "$BENCH"
-
-"$ROOT/scripts/install-deps.sh"
-source "$ROOT/scripts/wine-env.sh"
-source "$ROOT/scripts/build.sh"
 build_windows_trees
 tree="$BUILD/$(runnable_release_tree)"
 

@@ -3,13 +3,8 @@
 # 256 MiB file in the same run, natively and under Wine. A benchmark, not a
 # test: it prints figures and never fails on them.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build}
+source "$(dirname "$0")/../scripts/prelude.sh"
 mkdir -p "$BUILD/bench"
-
-"$ROOT/scripts/install-deps.sh"
-source "$ROOT/scripts/wine-env.sh"
-source "$ROOT/scripts/build.sh"
 build_tree bench-native -DCMAKE_BUILD_TYPE=Release -DORV_TESTS=OFF
 build_windows_trees
 

@@ -4,15 +4,9 @@
 # prints what was installed. With --show the installer opens in a window on
 # the current display for a person to click through instead.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build}
+source "$(dirname "$0")/../scripts/prelude.sh"
 show=0
 [ "${1:-}" = "--show" ] && show=1
-mkdir -p "$BUILD"
-
-"$ROOT/scripts/install-deps.sh"
-source "$ROOT/scripts/wine-env.sh"
-source "$ROOT/scripts/build.sh"
 build_windows_trees
 
 tree="$BUILD/$(runnable_release_tree)"

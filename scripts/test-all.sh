@@ -3,13 +3,7 @@
 # portable core natively under AddressSanitizer and UBSan, then the core and
 # the Windows tests under Wine.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD=${BUILD_DIR:-$ROOT/build}
-mkdir -p "$BUILD"
-
-"$ROOT/scripts/install-deps.sh"
-source "$ROOT/scripts/wine-env.sh"
-source "$ROOT/scripts/build.sh"
+source "$(dirname "$0")/../scripts/prelude.sh"
 
 build_tree native -DCMAKE_BUILD_TYPE=Debug -DORV_SANITIZE=ON
 build_tree fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \

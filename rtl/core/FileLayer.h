@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "rtl/core/UniqueHandle.h"
+
 namespace rtl {
 
 // A Win32 HANDLE or a POSIX descriptor. Both invalid values are -1.
@@ -59,34 +61,12 @@ int LastFileError();
 int DiskFullError();
 std::string FileErrorText(int error);
 
-// Owns a NativeFile and closes it; not copyable.
-class FileHandle {
-public:
-  FileHandle() = default;
-  explicit FileHandle(NativeFile file) : FFile(file) {}
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  FileHandle(FileHandle&& other) noexcept : FFile(other.Release()) {}
-  FileHandle& operator=(FileHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  ~FileHandle() { Reset(); }
-
-  NativeFile Get() const noexcept { return FFile; }
-  bool Valid() const noexcept { return FFile != InvalidFile; }
-  NativeFile Release() noexcept {
-    NativeFile f = FFile;
-    FFile = InvalidFile;
-    return f;
-  }
-  void Reset(NativeFile file = InvalidFile) noexcept {
-    if (FFile != InvalidFile) FileClose(FFile);
-    FFile = file;
-  }
-
-private:
-  NativeFile FFile = InvalidFile;
+struct NativeFileTraits {
+  using Type = NativeFile;
+  static Type Invalid() noexcept { return InvalidFile; }
+  static void Close(Type file) noexcept { FileClose(file); }
 };
+// Owns a NativeFile and closes it.
+using FileHandle = UniqueHandle<NativeFileTraits>;
 
 }  // namespace rtl

@@ -1,45 +1,11 @@
 #pragma once
-// Owners for system handles: each closes its handle in the destructor and
-// cannot be copied, only moved.
+// Owners for Win32 handles, one traits type per kind of handle.
 
 #include <windows.h>
 
-#include <utility>
+#include "rtl/core/UniqueHandle.h"
 
 namespace rtl {
-
-template <typename Traits>
-class UniqueHandle {
-public:
-  using Type = typename Traits::Type;
-
-  UniqueHandle() noexcept : FHandle(Traits::Invalid()) {}
-  explicit UniqueHandle(Type handle) noexcept : FHandle(handle) {}
-  UniqueHandle(const UniqueHandle&) = delete;
-  UniqueHandle& operator=(const UniqueHandle&) = delete;
-  UniqueHandle(UniqueHandle&& other) noexcept : FHandle(other.Release()) {}
-  UniqueHandle& operator=(UniqueHandle&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  ~UniqueHandle() { Reset(); }
-
-  Type Get() const noexcept { return FHandle; }
-  explicit operator bool() const noexcept { return FHandle != Traits::Invalid(); }
-  Type Release() noexcept { return std::exchange(FHandle, Traits::Invalid()); }
-  void Reset(Type handle = Traits::Invalid()) noexcept {
-    if (FHandle != Traits::Invalid()) Traits::Close(FHandle);
-    FHandle = handle;
-  }
-  // For out-parameters of API calls; closes what was held.
-  Type* Put() noexcept {
-    Reset();
-    return &FHandle;
-  }
-
-private:
-  Type FHandle;
-};
 
 struct KernelHandleTraits {
   using Type = HANDLE;
