@@ -16,4 +16,8 @@ enum SetupControlId {
   idBitBtn3 = 1008,
   idBitBtn2 = 1009,
   idImage1 = 1010,
+  // The info dialog.
+  idInfoLabel1 = 1101,
+  idInfoLabel2 = 1102,
+  idInfoBitBtn1 = 1103,
 };

@@ -32,6 +32,9 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
   Label4->SetLinkStyle();
   BitBtn1 = std::make_unique<rtl::TButton>(*this, 208, 120, 75, 25, "&OK", true, "GLYPH_OK");
   BitBtn1->ModalResult = rtl::mrOk;
+  Label1->SetDlgID(idInfoLabel1);
+  Label2->SetDlgID(idInfoLabel2);
+  BitBtn1->SetDlgID(idInfoBitBtn1);
   Bevel3 = std::make_unique<rtl::TBevel>(*this, 0, 0, 297, 161);
 
   // The web page opens from the logo and the address, not from the maker's

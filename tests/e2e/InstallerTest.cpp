@@ -212,6 +212,18 @@ TEST_F(Installer, LockedFolderCannotBeChanged) {
   EXPECT_FALSE(::IsWindowEnabled(setup.Control(idSpeedButton1)));
   EXPECT_TRUE(::IsWindowVisible(setup.Control(idImage1))) << "marked as compressed";
   EXPECT_FALSE(::IsWindowVisible(setup.Control(idCheckBox2))) << "no AutoStart program";
+
+  // The info dialog names the runtime's file version.
+  setup.Click(main, idBitBtn3);
+  HWND infos = setup.WaitForWindow(kInfosFormClass);
+  ASSERT_NE(nullptr, infos);
+  EXPECT_EQ("Info", WindowText(infos));
+  EXPECT_EQ("Setup 2.0.0.0", WindowText(::GetDlgItem(infos, idInfoLabel1)));
+  EXPECT_EQ(Pick("Created with Kavarro Builder", "Erstellt mit Kavarro Builder"),
+            WindowText(::GetDlgItem(infos, idInfoLabel2)));
+  Answer(infos, idInfoBitBtn1);
+  EXPECT_FALSE(::IsWindowVisible(infos));
+
   setup.Click(main, idBitBtn2);
   EXPECT_TRUE(setup.WaitForExit());
 }
