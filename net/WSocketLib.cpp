@@ -1,0 +1,134 @@
+#include "net/WSocketLib.h"
+
+#include <cstring>
+
+#include "net/core/SocketText.h"
+#include "rtl/core/Paths.h"
+#include "rtl/core/SysUtils.h"
+#include "rtl/win32/Shell.h"
+
+namespace {
+
+const char kLibraryName[] = "wsock32.dll";
+
+// The order of the slots in TWSocketApi.
+const char* const kFunctionNames[kSocketFunctionCount] = {
+    "WSAStartup",  "WSACleanup",    "WSASetLastError", "WSAGetLastError", "WSACancelAsyncRequest",
+    "WSAAsyncGetHostByName", "WSAAsyncGetHostByAddr", "WSAAsyncSelect", "getservbyname", "getprotobyname",
+    "gethostbyname", "socket", "shutdown", "setsockopt", "sendto",
+    "send", "ntohs", "listen", "ioctlsocket", "inet_ntoa",
+    "inet_addr", "htons", "getsockname", "getpeername", "connect",
+    "closesocket", "bind", "accept", "recv", "recvfrom"};
+
+// Process-wide, used from the one user-interface thread only.
+HMODULE gLibrary = nullptr;
+FARPROC gSlots[kSocketFunctionCount] = {};
+int gLiveSockets = 0;
+
+void EnsureLoaded() {
+  if (gLibrary) return;
+  HMODULE library = rtl::LoadSystemLibrary(kLibraryName);
+  if (!library)
+    throw ESocketException("Unable to load " + std::string(kLibraryName) + " Error #" +
+                           std::to_string(::GetLastError()));
+  gLibrary = library;
+  // After a failed start the library stays loaded and is not started again:
+  // later calls then fail with the system's "not initialised" error.
+  using StartupFn = decltype(&::WSAStartup);
+  auto startup = reinterpret_cast<StartupFn>(reinterpret_cast<void*>(::GetProcAddress(library, "WSAStartup")));
+  WSADATA data;
+  const int status = startup ? startup(0x0101, &data) : static_cast<int>(::GetLastError());
+  if (status != 0) throw ESocketException(rtl::Format("%s: WSAStartup error #%d", kLibraryName, status));
+}
+
+}  // namespace
+
+FARPROC LoadSocketFunction(const std::string& Name) {
+  EnsureLoaded();
+  if (Name.empty()) return nullptr;
+  FARPROC proc = ::GetProcAddress(gLibrary, Name.c_str());
+  if (!proc)
+    throw ESocketException("Procedure " + Name + " not found in " + kLibraryName + " Error #" +
+                           std::to_string(::GetLastError()));
+  return proc;
+}
+
+FARPROC ResolveSocketSlot(int Slot) {
+  if (!gSlots[Slot]) gSlots[Slot] = LoadSocketFunction(kFunctionNames[Slot]);
+  return gSlots[Slot];
+}
+
+void UnloadSocketLibrary() {
+  if (gLibrary) {
+    using CleanupFn = decltype(&::WSACleanup);
+    auto cleanup = reinterpret_cast<CleanupFn>(reinterpret_cast<void*>(::GetProcAddress(gLibrary, "WSACleanup")));
+    if (cleanup) cleanup();
+    ::FreeLibrary(gLibrary);
+    gLibrary = nullptr;
+    for (auto& slot : gSlots) slot = nullptr;
+  }
+  gLiveSockets = 0;
+}
+
+bool SocketLibraryLoaded() { return gLibrary != nullptr; }
+
+void SocketCreated() { ++gLiveSockets; }
+
+void SocketDestroyed() {
+  if (--gLiveSockets <= 0) UnloadSocketLibrary();
+}
+
+int LiveSocketCount() { return gLiveSockets; }
+
+const TWSocketApi& WSocketApi() {
+  static const TWSocketApi api;
+  return api;
+}
+
+std::uint32_t WSocketResolveHost(const std::string& HostText) {
+  if (HostText.empty() || HostText.size() > 256)
+    throw ESocketException("WSocketResolveHost: '" + HostText + "' Invalid Hostname.");
+  const std::string host = rtl::Trim(HostText);
+  const TWSocketApi& api = WSocketApi();
+  if (IsDottedAddress(host)) {
+    const unsigned long address = api.inet_addr(host.c_str());
+    if (address == INADDR_NONE && host != "255.255.255.255")
+      throw ESocketException("WSocketResolveHost: '" + HostText + "' Invalid IP address.");
+    return static_cast<std::uint32_t>(address);
+  }
+  hostent* entry = api.gethostbyname(host.c_str());
+  if (!entry || !entry->h_addr_list || !entry->h_addr_list[0])
+    throw ESocketException(rtl::Format("WSocketResolveHost: Cannot convert host address '%s', Error #%d",
+                                       HostText.c_str(), api.WSAGetLastError()));
+  std::uint32_t address;
+  std::memcpy(&address, entry->h_addr_list[0], sizeof address);
+  return address;
+}
+
+std::uint16_t WSocketResolvePort(const std::string& Port, const std::string& Proto) {
+  if (Port.empty() || Port.size() >= 32) throw ESocketException("WSocketResolvePort: Invalid Port.");
+  if (Proto.empty() || Proto.size() >= 32) throw ESocketException("WSocketResolvePort: Invalid Proto.");
+  if (Port[0] >= '0' && Port[0] <= '9') {
+    const int number = LeadingNumber(Port);
+    if (number > 65535) throw ESocketException("WSocketResolvePort: Invalid Port.");
+    return static_cast<std::uint16_t>(number);
+  }
+  const TWSocketApi& api = WSocketApi();
+  servent* service = api.getservbyname(rtl::Trim(Port).c_str(), rtl::Trim(Proto).c_str());
+  if (!service)
+    throw ESocketException(rtl::Format("WSocketResolvePort: Cannot convert port '%s', Error #%d", Port.c_str(),
+                                       api.WSAGetLastError()));
+  return api.ntohs(static_cast<u_short>(service->s_port));
+}
+
+int WSocketResolveProto(const std::string& Proto) {
+  if (Proto.empty() || Proto.size() >= 32) throw ESocketException("WSocketResolveProto: Invalid Protocol.");
+  const std::string proto = rtl::Trim(Proto);
+  if (!proto.empty() && proto[0] >= '0' && proto[0] <= '9') return LeadingNumber(proto);
+  const TWSocketApi& api = WSocketApi();
+  protoent* entry = api.getprotobyname(proto.c_str());
+  if (!entry)
+    throw ESocketException(rtl::Format("WSocketResolveProto: Cannot convert protocol '%s', Error #%d",
+                                       Proto.c_str(), api.WSAGetLastError()));
+  return entry->p_proto;
+}
