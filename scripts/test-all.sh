@@ -20,8 +20,9 @@ status=0
 echo "== native tests (AddressSanitizer, UBSan)"
 ctest --test-dir "$BUILD/native" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
 echo "== fuzzers: the kept corpus, then 10 s of new inputs each"
-for fuzzer in ContainerFuzz NameFuzz; do
-  corpus="$ROOT/fuzz/corpus/$( [ $fuzzer = ContainerFuzz ] && echo container || echo names)"
+for pair in ContainerFuzz:container NameFuzz:names HttpFuzz:http; do
+  fuzzer=${pair%%:*}
+  corpus="$ROOT/fuzz/corpus/${pair##*:}"
   scratch=$(mktemp -d)
   if (cd "$scratch" && "$BUILD/fuzz/fuzz/$fuzzer" -max_total_time=10 "$scratch" "$corpus" >"$BUILD/$fuzzer.log" 2>&1); then
     echo "$fuzzer: $(grep -E '^Done' "$BUILD/$fuzzer.log")"

@@ -1,0 +1,142 @@
+#include "net/core/HttpProtocol.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "rtl/core/Paths.h"
+#include "rtl/core/SysUtils.h"
+
+std::string Base64Encode(const std::string& Data) {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((Data.size() + 2) / 3 * 4);
+  size_t i = 0;
+  for (; i + 2 < Data.size(); i += 3) {
+    const unsigned v = (static_cast<unsigned char>(Data[i]) << 16) | (static_cast<unsigned char>(Data[i + 1]) << 8) |
+                       static_cast<unsigned char>(Data[i + 2]);
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += kAlphabet[(v >> 6) & 63];
+    out += kAlphabet[v & 63];
+  }
+  if (i < Data.size()) {
+    unsigned v = static_cast<unsigned char>(Data[i]) << 16;
+    if (i + 1 < Data.size()) v |= static_cast<unsigned char>(Data[i + 1]) << 8;
+    out += kAlphabet[v >> 18];
+    out += kAlphabet[(v >> 12) & 63];
+    out += i + 1 < Data.size() ? kAlphabet[(v >> 6) & 63] : '=';
+    out += '=';
+  }
+  return out;
+}
+
+std::string HttpDateText(double DateTime) {
+  static const char kDays[] = "MonTueWedThuFriSatSun";
+  static const char kMonths[] = "JanFebMarAprMayJunJulAugSepOctNovDec";
+  const double whole = std::floor(DateTime);
+  const auto days = static_cast<long long>(whole);
+  // Civil date from days since 1899-12-30 (day 0), through days since
+  // 1970-01-01.
+  long long z = days - 25569 + 719468;
+  const long long era = (z >= 0 ? z : z - 146096) / 146097;
+  const long long doe = z - era * 146097;
+  const long long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  long long year = yoe + era * 400;
+  const long long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long long mp = (5 * doy + 2) / 153;
+  const long long day = doy - (153 * mp + 2) / 5 + 1;
+  const long long month = mp < 10 ? mp + 3 : mp - 9;
+  if (month <= 2) ++year;
+  long long seconds = std::llround((DateTime - whole) * 86400.0);
+  if (seconds >= 86400) seconds = 86399;
+  const int weekday = static_cast<int>(((days - 2) % 7 + 7) % 7);
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3s, %2.2d %.3s %4.4d %2.2d:%2.2d:%2.2d", kDays + 3 * weekday,
+                static_cast<int>(day), kMonths + 3 * (month - 1), static_cast<int>(year),
+                static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60));
+  return text;
+}
+
+std::string BuildRequestHeader(const THttpRequestFields& F, const std::function<void(std::string&)>& OnCommand) {
+  std::string out;
+  auto write = [&](std::string line) {
+    if (OnCommand) OnCommand(line);
+    out += line;
+    out += "\r\n";
+  };
+  write(F.Method + " " + F.RequestPath + " HTTP/1.0");
+  if (!F.Sender.empty()) write("From: " + F.Sender);
+  if (!F.Accept.empty()) write("Accept: " + F.Accept);
+  if (!F.Reference.empty()) write("Referer: " + F.Reference);
+  if (F.Method == "POST" && !F.ContentTypePost.empty()) write("Content-Type: " + F.ContentTypePost);
+  if (!F.Agent.empty()) write("User-Agent: " + F.Agent);
+  write("Host: " + F.HostName);
+  if (F.NoCache) write("Pragma: no-cache");
+  if (F.Method == "POST") write("Content-Length: " + std::to_string(F.PostSize));
+  if (F.ModifiedSince != 0) write("If-Modified-Since: " + HttpDateText(F.ModifiedSince) + " GMT");
+  if (!F.Username.empty()) write("Authorization: Basic " + Base64Encode(F.Username + ":" + F.Password));
+  if (F.ThroughProxy && !F.ProxyUsername.empty())
+    write("Proxy-Authorization: Basic " + Base64Encode(F.ProxyUsername + ":" + F.ProxyPassword));
+  if (!F.Cookie.empty()) write("Cookie: " + F.Cookie);
+  if (!F.ContentRangeBegin.empty() || !F.ContentRangeEnd.empty())
+    write("Range: bytes=" + F.ContentRangeBegin + "-" + F.ContentRangeEnd);
+  write("");
+  return out;
+}
+
+THttpHeaderLine ParseHeaderLine(const std::string& Line) {
+  THttpHeaderLine result;
+  if (Line.compare(0, 8, "HTTP/1.0") == 0 || Line.compare(0, 8, "HTTP/1.1") == 0) {
+    result.LineKind = THttpHeaderLine::Kind::Status;
+    result.StatusCode = rtl::StrToInt(Line.size() > 9 ? Line.substr(9, 3) : std::string());
+    if (Line.size() > 13) result.ReasonPhrase = Line.substr(13);
+    return result;
+  }
+  const size_t colon = Line.find(':');
+  if (colon == std::string::npos) return result;
+  result.LineKind = THttpHeaderLine::Kind::Field;
+  result.Name = Line.substr(0, colon);
+  for (auto& c : result.Name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  size_t start = colon + 1;
+  while (start < Line.size() && Line[start] == ' ') ++start;
+  result.Value = Line.substr(start);
+  return result;
+}
+
+bool StartsWithHtml(const std::string& Line) {
+  return Line.size() >= 6 && rtl::SameText(Line.substr(0, 6), "<HTML>");
+}
+
+void ParseContentRange(const std::string& Value, std::string& Begin, std::string& End) {
+  const size_t dash = Value.find('-');
+  const size_t slash = Value.find('/');
+  Begin = dash != std::string::npos && dash > 6 ? Value.substr(6, dash - 6) : std::string();
+  End = dash != std::string::npos && slash != std::string::npos && slash > dash
+            ? Value.substr(dash + 1, slash - dash - 1)
+            : std::string();
+}
+
+int THttpReceiveBuffer::Append(const char* Data, int Length) {
+  const int take = Length < Room() ? Length : Room();
+  if (take > 0) FData.append(Data, static_cast<size_t>(take));
+  return take > 0 ? take : 0;
+}
+
+bool THttpReceiveBuffer::NextLine(std::string& Line) {
+  const size_t zero = FData.find('\0');
+  const size_t lf = FData.find('\n');
+  if (lf == std::string::npos || (zero != std::string::npos && lf > zero)) return false;
+  size_t end = lf;
+  if (end > 0 && FData[end - 1] == '\r') --end;
+  Line = FData.substr(0, end);
+  FData.erase(0, lf + 1);
+  return true;
+}
+
+std::string THttpReceiveBuffer::TakeAll() {
+  std::string all;
+  all.swap(FData);
+  return all;
+}

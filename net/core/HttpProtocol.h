@@ -1,0 +1,71 @@
+#pragma once
+// The HTTP client's byte-level protocol: the request header it writes, the
+// response lines it reads out of its receive buffer, and the meaning of
+// each header line. No sockets or windows: bytes in, text out.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+std::string Base64Encode(const std::string& Data);
+
+// "Sat, 01 Jan 2000 10:20:30" for a date-time value counted in days from
+// 30 December 1899 (the fraction is the time of day).
+std::string HttpDateText(double DateTime);
+
+struct THttpRequestFields {
+  std::string Method;       // "GET", "HEAD" or "POST"
+  std::string RequestPath;  // path, or the absolute address through a proxy
+  std::string Sender, Accept, Reference, ContentTypePost, Agent, HostName;
+  bool NoCache = false;
+  std::int64_t PostSize = 0;  // announced for POST
+  double ModifiedSince = 0;   // 0: no If-Modified-Since line
+  std::string Username, Password;
+  bool ThroughProxy = false;
+  std::string ProxyUsername, ProxyPassword;
+  std::string Cookie;
+  std::string ContentRangeBegin, ContentRangeEnd;
+};
+
+// The request header, lines in their fixed order, each passed through
+// OnCommand (which may change or empty it) and ended with CR LF, then the
+// empty line. Version "1.0".
+std::string BuildRequestHeader(const THttpRequestFields& Fields,
+                               const std::function<void(std::string&)>& OnCommand = nullptr);
+
+// What one response header line says.
+struct THttpHeaderLine {
+  enum class Kind { Status, Field, Other } LineKind = Kind::Other;
+  int StatusCode = 0;
+  std::string ReasonPhrase;
+  std::string Name;   // lower case
+  std::string Value;  // spaces right after the colon removed
+};
+
+// A status line that is not a number raises rtl::EConvertError.
+THttpHeaderLine ParseHeaderLine(const std::string& Line);
+
+// True when a response begins without a header: "<HTML>" in any case.
+bool StartsWithHtml(const std::string& Line);
+
+// "bytes 100-199/1000" gives "100" and "199".
+void ParseContentRange(const std::string& Value, std::string& Begin, std::string& End);
+
+// The receive buffer: at most 8192 bytes of pending data, cut into lines.
+class THttpReceiveBuffer {
+public:
+  static constexpr int kCapacity = 8192;
+
+  int Room() const { return kCapacity - static_cast<int>(FData.size()); }
+  int Pending() const { return static_cast<int>(FData.size()); }
+  // Takes at most Room() bytes; returns how many it took.
+  int Append(const char* Data, int Length);
+  // The next complete line, without its LF and one CR before it. A line feed
+  // after a zero byte is not seen (the buffer reads as a C string).
+  bool NextLine(std::string& Line);
+  // All pending data, as one piece.
+  std::string TakeAll();
+
+private:
+  std::string FData;
+};

@@ -1,0 +1,22 @@
+#pragma once
+// Splitting addresses the way the HTTP client reads them, and the document
+// name of a path.
+
+#include <string>
+
+struct THttpUrlParts {
+  std::string Scheme, User, Password, Host, Port, Path;
+};
+
+// Splits Url; CurrentPath is the path of the previous request, against
+// which "./" and "../" addresses are taken.
+THttpUrlParts ParseURL(const std::string& Url, const std::string& CurrentPath);
+
+// The file-style name of a path: query cut off; "document.htm" for an empty
+// path or one ending in "/"; otherwise its last segment, at most 255
+// characters.
+std::string DocumentNameOf(const std::string& Path);
+
+// A document served as "text/html" whose name has the extension ".exe" or
+// none gets the extension "htm".
+std::string HtmlDocumentName(const std::string& DocumentName, const std::string& ContentType);

@@ -1,0 +1,153 @@
+#include "net/core/HttpProtocol.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "rtl/core/Exceptions.h"
+
+TEST(HttpProtocol, Base64) {
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {{"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
+               {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"Aladdin:open sesame", "QWxhZGRpbjpvcGVuIHNlc2FtZQ=="}};
+  for (const auto& c : cases) EXPECT_EQ(c.out, Base64Encode(c.in)) << c.in;
+  EXPECT_EQ("/w==", Base64Encode("\xFF"));
+}
+
+TEST(HttpProtocol, DateText) {
+  EXPECT_EQ("Sat, 01 Jan 2000 00:00:00", HttpDateText(36526.0));
+  EXPECT_EQ("Tue, 08 Dec 2026 12:00:00", HttpDateText(46364.5));
+  EXPECT_EQ("Thu, 29 Feb 2024 23:59:59", HttpDateText(45351.0 + 86399.0 / 86400.0));
+}
+
+TEST(HttpProtocol, RequestHeaderLinesInOrder) {
+  THttpRequestFields f;
+  f.Method = "POST";
+  f.RequestPath = "/dir/page.html?x=1";
+  f.Sender = "me@host.test";
+  f.Accept = "*/*";
+  f.Reference = "http://ref.test/";
+  f.ContentTypePost = "application/x-www-form-urlencoded";
+  f.Agent = "Orvandel (Version 1.0.0.0)";
+  f.HostName = "host.test";
+  f.NoCache = true;
+  f.PostSize = 12;
+  f.ModifiedSince = 36526.0;
+  f.Username = "joe";
+  f.Password = "secret";
+  f.ThroughProxy = true;
+  f.ProxyUsername = "p";
+  f.ProxyPassword = "q";
+  f.Cookie = "a=b";
+  f.ContentRangeBegin = "10";
+  EXPECT_EQ("POST /dir/page.html?x=1 HTTP/1.0\r\n"
+            "From: me@host.test\r\n"
+            "Accept: */*\r\n"
+            "Referer: http://ref.test/\r\n"
+            "Content-Type: application/x-www-form-urlencoded\r\n"
+            "User-Agent: Orvandel (Version 1.0.0.0)\r\n"
+            "Host: host.test\r\n"
+            "Pragma: no-cache\r\n"
+            "Content-Length: 12\r\n"
+            "If-Modified-Since: Sat, 01 Jan 2000 00:00:00 GMT\r\n"
+            "Authorization: Basic am9lOnNlY3JldA==\r\n"
+            "Proxy-Authorization: Basic cDpx\r\n"
+            "Cookie: a=b\r\n"
+            "Range: bytes=10-\r\n"
+            "\r\n",
+            BuildRequestHeader(f));
+
+  THttpRequestFields get;
+  get.Method = "GET";
+  get.RequestPath = "/";
+  get.HostName = "h";
+  get.ContentTypePost = "ignored for GET";
+  get.ProxyUsername = "not through a proxy";
+  EXPECT_EQ("GET / HTTP/1.0\r\nHost: h\r\n\r\n", BuildRequestHeader(get));
+  // The command hook may change or empty a line; its line end stays.
+  EXPECT_EQ("GET / HTTP/1.0\r\n\r\n\r\n", BuildRequestHeader(get, [](std::string& line) {
+              if (line.compare(0, 5, "Host:") == 0) line.clear();
+            }));
+}
+
+TEST(HttpProtocol, HeaderLines) {
+  THttpHeaderLine s = ParseHeaderLine("HTTP/1.1 404 Not Found");
+  EXPECT_EQ(THttpHeaderLine::Kind::Status, s.LineKind);
+  EXPECT_EQ(404, s.StatusCode);
+  EXPECT_EQ("Not Found", s.ReasonPhrase);
+  EXPECT_EQ(200, ParseHeaderLine("HTTP/1.0 200").StatusCode);
+  EXPECT_EQ("", ParseHeaderLine("HTTP/1.0 200").ReasonPhrase);
+  EXPECT_THROW(ParseHeaderLine("HTTP/1.0 abc Bad"), rtl::EConvertError);
+  EXPECT_THROW(ParseHeaderLine("HTTP/1.0"), rtl::EConvertError);
+
+  THttpHeaderLine f = ParseHeaderLine("Content-Type:   text/HTML");
+  EXPECT_EQ(THttpHeaderLine::Kind::Field, f.LineKind);
+  EXPECT_EQ("content-type", f.Name);
+  EXPECT_EQ("text/HTML", f.Value);
+  EXPECT_EQ("http://x.test:8080/a", ParseHeaderLine("Location: http://x.test:8080/a").Value);
+  EXPECT_EQ(THttpHeaderLine::Kind::Other, ParseHeaderLine("no colon here").LineKind);
+  EXPECT_EQ(THttpHeaderLine::Kind::Field, ParseHeaderLine("HTTP/2 200: odd").LineKind);
+
+  EXPECT_TRUE(StartsWithHtml("<HTML>"));
+  EXPECT_TRUE(StartsWithHtml("<hTmL><body>"));
+  EXPECT_FALSE(StartsWithHtml("<HTM"));
+  EXPECT_FALSE(StartsWithHtml(" <HTML>"));
+
+  std::string b, e;
+  ParseContentRange("bytes 100-199/1000", b, e);
+  EXPECT_EQ("100", b);
+  EXPECT_EQ("199", e);
+  ParseContentRange("junk", b, e);
+  EXPECT_EQ("", b);
+  EXPECT_EQ("", e);
+}
+
+namespace {
+
+// Feeds Response to a fresh buffer in pieces of Piece bytes (split at Split
+// when Piece is 0) and collects the lines.
+std::vector<std::string> Lines(const std::string& response, size_t piece, size_t split = 0) {
+  THttpReceiveBuffer buffer;
+  std::vector<std::string> lines;
+  auto feed = [&](const std::string& part) {
+    buffer.Append(part.data(), static_cast<int>(part.size()));
+    std::string line;
+    while (buffer.NextLine(line)) lines.push_back(line);
+  };
+  if (piece == 0) {
+    feed(response.substr(0, split));
+    feed(response.substr(split));
+  } else {
+    for (size_t at = 0; at < response.size(); at += piece) feed(response.substr(at, piece));
+  }
+  lines.push_back("rest:" + buffer.TakeAll());
+  return lines;
+}
+
+}  // namespace
+
+TEST(HttpProtocol, ReceiveBufferCutsLinesHoweverTheBytesArrive) {
+  const std::string response = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\nX: y\r\n\r\nbody";
+  const std::vector<std::string> expected = {"HTTP/1.0 200 OK", "Content-Type: text/plain", "X: y", "",
+                                             "rest:body"};
+  EXPECT_EQ(expected, Lines(response, response.size()));
+  EXPECT_EQ(expected, Lines(response, 1));
+  for (size_t split = 0; split <= response.size(); ++split) EXPECT_EQ(expected, Lines(response, 0, split)) << split;
+}
+
+TEST(HttpProtocol, ReceiveBufferLimitsAndZeroBytes) {
+  THttpReceiveBuffer buffer;
+  const std::string big(THttpReceiveBuffer::kCapacity + 10, 'x');
+  EXPECT_EQ(THttpReceiveBuffer::kCapacity, buffer.Append(big.data(), static_cast<int>(big.size())));
+  EXPECT_EQ(0, buffer.Room()) << "a full buffer without a line feed: \"HTTP line too long\"";
+  std::string line;
+  EXPECT_FALSE(buffer.NextLine(line));
+
+  THttpReceiveBuffer zero;
+  const std::string withZero("a\0b\nc\n", 6);
+  zero.Append(withZero.data(), 6);
+  EXPECT_FALSE(zero.NextLine(line)) << "the line feed behind a zero byte is not seen";
+  EXPECT_EQ(6, zero.Pending());
+}
