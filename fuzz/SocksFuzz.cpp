@@ -1,0 +1,50 @@
+// Fuzzes the SOCKS handshake with arbitrary server replies: the first byte
+// picks level and authentication, the second the read size; the rest is
+// what the server sends.
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "net/core/Socks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
+  if (size < 2) return 0;
+  static const char* const kLevels[] = {"4", "4A", "5", "5"};
+  TSocksRequest request;
+  request.Level = kLevels[data[0] & 3];
+  request.Authenticate = data[0] & 4;
+  request.Host = "host.test";
+  request.Port = 1080;
+  request.Usercode = "u";
+  request.Password = "p";
+  request.ResolveHost = [](const std::string&) { return 0x0100007Fu; };
+  const size_t piece = 1 + data[1] % 16;
+
+  TSocksNegotiator n(request);
+  bool done = false;
+  size_t sent = 0;
+  n.OnSend = [&](const std::string& bytes) {
+    if (bytes.size() > 128) std::abort();
+    sent += bytes.size();
+  };
+  n.OnError = [&](int error, const std::string&) {
+    if (error < 20001 || error > 20017) std::abort();
+    done = true;
+  };
+  n.OnGranted = [&] { done = true; };
+  n.Start();
+
+  size_t at = 2;
+  while (at < size && !done) {
+    const int room = n.Room();
+    if (room <= 0) break;
+    const size_t take = std::min({piece, size - at, static_cast<size_t>(room)});
+    n.Feed(reinterpret_cast<const char*>(data) + at, static_cast<int>(take));
+    at += take;
+  }
+  if (n.Leftover().size() > 127) std::abort();
+  if (done && n.CurrentPhase() != TSocksNegotiator::Phase::None) std::abort();
+  return 0;
+}
