@@ -20,7 +20,7 @@ status=0
 echo "== native tests (AddressSanitizer, UBSan)"
 ctest --test-dir "$BUILD/native" --output-on-failure --timeout 900 2>&1 | tee -a "$log" || status=1
 echo "== fuzzers: the kept corpus, then 10 s of new inputs each"
-for pair in ContainerFuzz:container NameFuzz:names HttpFuzz:http SocksFuzz:socks; do
+for pair in ContainerFuzz:container NameFuzz:names HttpFuzz:http SocksFuzz:socks LineFuzz:line; do
   fuzzer=${pair%%:*}
   corpus="$ROOT/fuzz/corpus/${pair##*:}"
   scratch=$(mktemp -d)
