@@ -1,0 +1,114 @@
+#include "net/Ping.h"
+
+#include <cstring>
+
+#include "rtl/core/SysUtils.h"
+#include "rtl/win32/Shell.h"
+
+class TPing::TPingWindow : public rtl::TWindow {
+public:
+  explicit TPingWindow(TPing& owner) : FOwner(owner) {
+    CreateHandle("VrlPingWindowClass", "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr);
+  }
+
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message == WM_LOOKUP_DONE) {
+      FOwner.LookupDone(wParam, lParam);
+      return 0;
+    }
+    return DefaultHandler(message, wParam, lParam);
+  }
+
+private:
+  TPing& FOwner;
+};
+
+namespace {
+template <typename F>
+F Bind(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+}  // namespace
+
+TPing::TPing(rtl::TComponent* owner) : rtl::TComponent(owner), FIcmp(std::make_unique<TICMP>()) {
+  FIcmp->OnDisplay = [this](const std::string& msg) {
+    if (OnDisplay) OnDisplay(*this, *FIcmp, msg);
+  };
+  FIcmp->OnEchoRequest = [this] {
+    if (OnEchoRequest) OnEchoRequest(*this, *FIcmp);
+  };
+  FIcmp->OnEchoReply = [this](int error) {
+    if (OnEchoReply) OnEchoReply(*this, *FIcmp, error);
+  };
+  // The TICMP keeps the socket library started; this reference binds the
+  // lookup functions.
+  FWinsock.Reset(rtl::LoadSystemLibrary("wsock32.dll"));
+  FAsyncGetHostByName = Bind<decltype(FAsyncGetHostByName)>(FWinsock.Get(), "WSAAsyncGetHostByName");
+  FCancelAsyncRequest = Bind<decltype(FCancelAsyncRequest)>(FWinsock.Get(), "WSACancelAsyncRequest");
+  FWSAGetLastError = Bind<decltype(FWSAGetLastError)>(FWinsock.Get(), "WSAGetLastError");
+  FInetAddr = Bind<decltype(FInetAddr)>(FWinsock.Get(), "inet_addr");
+  FInetNtoa = Bind<decltype(FInetNtoa)>(FWinsock.Get(), "inet_ntoa");
+  // A window that cannot be made leaves lookups of names without answer,
+  // as before; pinging works without it.
+  try {
+    FWindow = std::make_unique<TPingWindow>(*this);
+  } catch (const rtl::Exception&) {
+    FWindow.reset();
+  }
+}
+
+TPing::~TPing() {
+  try {
+    CancelLookup();
+  } catch (const std::exception&) {
+  }
+  FWindow.reset();
+}
+
+HWND TPing::WindowHandle() const { return FWindow ? FWindow->Handle() : nullptr; }
+
+int TPing::Ping() { return FIcmp ? FIcmp->Ping() : 0; }
+
+void TPing::DnsLookup(const std::string& HostName) {
+  if (FLookup) {
+    FCancelAsyncRequest(FLookup);
+    FLookup = nullptr;
+  }
+  FDnsResult.clear();
+  if (HostName.empty()) throw ERangeError();
+  const unsigned long dotted = FInetAddr(HostName.c_str());
+  if (dotted != INADDR_NONE) {
+    in_addr a;
+    a.s_addr = dotted;
+    FDnsResult = FInetNtoa(a);
+    if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
+    return;
+  }
+  FLookup = FAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, HostName.c_str(), FReplyBuffer, sizeof FReplyBuffer);
+  if (!FLookup)
+    throw rtl::Exception(rtl::Format("%s: can't start DNS lookup, error #%d", HostName.c_str(), FWSAGetLastError()));
+}
+
+void TPing::CancelLookup() {
+  if (!FLookup) return;
+  if (FCancelAsyncRequest(FLookup) != 0)
+    throw rtl::Exception(rtl::Format("WSACancelAsyncRequest failed, error #%d", FWSAGetLastError()));
+  FLookup = nullptr;
+  if (OnDnsLookupDone) OnDnsLookupDone(*this, WSAEINTR);
+}
+
+void TPing::LookupDone(WPARAM wParam, LPARAM lParam) {
+  if (reinterpret_cast<HANDLE>(wParam) != FLookup || !FLookup) return;
+  FLookup = nullptr;
+  const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
+  if (error == 0) {
+    const auto* entry = reinterpret_cast<const hostent*>(FReplyBuffer);
+    if (entry->h_addr_list && entry->h_addr_list[0]) {
+      in_addr a;
+      std::memcpy(&a, entry->h_addr_list[0], sizeof a);
+      FDnsResult = FInetNtoa(a);
+    }
+  }
+  if (OnDnsLookupDone) OnDnsLookupDone(*this, error);
+}
