@@ -1,0 +1,741 @@
+#include "net/WSocket.h"
+
+#include <cstring>
+
+#include "net/core/SocketText.h"
+#include "rtl/core/Paths.h"
+#include "rtl/core/SysUtils.h"
+#include "rtl/win32/Application.h"
+
+// The hidden window: every socket event and lookup answer arrives here as a
+// posted message, so that no event fires inside the call that caused it.
+class TCustomWSocket::TSocketWindow : public rtl::TWindow {
+public:
+  explicit TSocketWindow(TCustomWSocket& owner) : FOwner(owner) {
+    CreateHandle("XSocketWindowClass", "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr);
+  }
+
+protected:
+  // Only the socket's private messages go to the socket: the window's own
+  // creation messages arrive while the socket is still being built.
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    if (message > WM_USER && message <= WM_USER + 20) return FOwner.WndProc(message, wParam, lParam);
+    return DefaultHandler(message, wParam, lParam);
+  }
+
+private:
+  TCustomWSocket& FOwner;
+};
+
+namespace {
+std::string Dotted(std::uint32_t address) {
+  in_addr a;
+  a.s_addr = address;
+  const char* text = WSocketApi().inet_ntoa(a);
+  return text ? text : "";
+}
+}  // namespace
+
+TCustomWSocket::TCustomWSocket(rtl::TComponent* owner) : rtl::TComponent(owner) {
+  try {
+    FWindow = std::make_unique<TSocketWindow>(*this);
+  } catch (const rtl::Exception&) {
+    throw ESocketException("Cannot create a hidden window for TWSocket");
+  }
+  ResetToDefaults();
+  SocketCreated();
+}
+
+TCustomWSocket::~TCustomWSocket() {
+  FDestroying = true;
+  try {
+    CancelLookup();
+  } catch (const std::exception&) {
+  }
+  if (FState != wsClosed) {
+    try {
+      Close();
+    } catch (const std::exception&) {
+    }
+  }
+  SocketDestroyed();
+  FQueue.Discard();
+  FWindow.reset();
+}
+
+HWND TCustomWSocket::WindowHandle() const { return FWindow ? FWindow->Handle() : nullptr; }
+
+void TCustomWSocket::ResetToDefaults() {
+  FSin = sockaddr_in{};
+  FSin.sin_family = AF_INET;
+  FAddrAssigned = FPortAssigned = false;
+  FAddrResolved = FPortResolved = FProtoResolved = FLocalPortResolved = false;
+  FProtoStr = "tcp";
+  FProtoAssigned = true;
+  FProto = IPPROTO_TCP;
+  FType = SOCK_STREAM;
+  FLocalPortStr = "0";
+  FLocalPortNum = 0;
+  FLocalAddr = "0.0.0.0";
+  LingerOnOff = wsLingerOn;
+  LingerTimeout = 0;
+  FHSocket = INVALID_SOCKET;
+  FSelectEvent = 0;
+  FState = wsClosed;
+  FAllSent = true;
+  FPaused = false;
+  FReadCount = 0;
+  FCloseInvoked = false;
+}
+
+// ---------------------------------------------------------------- properties
+
+void TCustomWSocket::SetAddr(const std::string& value) {
+  const std::string text = rtl::Trim(value);
+  if (FAddrAssigned && text == FAddrStr) return;
+  if (FState != wsClosed) return RaiseError("Cannot change Addr if not closed");
+  FAddrStr = text;
+  FAddrAssigned = !text.empty();
+  FAddrResolved = false;
+}
+
+void TCustomWSocket::SetPort(const std::string& value) {
+  const std::string text = rtl::Trim(value);
+  if (FPortAssigned && text == FPortStr) return;
+  if (FState != wsClosed) return RaiseError("Cannot change Port if not closed");
+  FPortStr = text;
+  FPortAssigned = !text.empty();
+  FPortResolved = false;
+}
+
+void TCustomWSocket::SetProto(const std::string& value) {
+  const std::string text = rtl::Trim(value);
+  if (FProtoAssigned && text == FProtoStr) return;
+  if (FState != wsClosed) return RaiseError("Cannot change Proto if not closed");
+  FProtoStr = text;
+  FProtoAssigned = !text.empty();
+  FProtoResolved = false;
+}
+
+void TCustomWSocket::SetLocalAddr(const std::string& value) {
+  if (FState != wsClosed) return RaiseError("Cannot change LocalAddr if not closed");
+  FLocalAddr = value.empty() ? "0.0.0.0" : value;
+}
+
+void TCustomWSocket::SetLocalPort(const std::string& value) {
+  if (FState != wsClosed) return RaiseError("Cannot change LocalPort if not closed");
+  FLocalPortStr = value;
+  FLocalPortResolved = false;
+}
+
+void TCustomWSocket::SetSendFlags(int value) {
+  if (value != wsSendNormal && value != wsSendUrgent) return RaiseError("Invalid SendFlags");
+  FSendFlags = static_cast<TSocketSendFlags>(value);
+}
+
+// ---------------------------------------------------------------- errors
+
+void TCustomWSocket::RaiseError(const std::string& msg) {
+  if (OnError) {
+    OnError(*this);
+    return;
+  }
+  throw ESocketException(msg);
+}
+
+void TCustomWSocket::ReportSocketError(const std::string& step) {
+  const int e = WSocketApi().WSAGetLastError();
+  const std::string text = "Error " + std::to_string(e) + " in function " + step + "\r\n" + SocketErrorText(e);
+  if (e == WSAECONNRESET || e == WSAENOTCONN) {
+    if (FHSocket != INVALID_SOCKET) WSocketApi().closesocket(FHSocket);
+    FHSocket = INVALID_SOCKET;
+    if (FState != wsClosed) TriggerSessionClosed(static_cast<std::uint16_t>(e));
+    ChangeState(wsClosed);
+  }
+  FLastError = e;
+  RaiseError(text);
+}
+
+void TCustomWSocket::ChangeState(TSocketState newState) {
+  const TSocketState old = FState;
+  FState = newState;
+  if (OnChangeState) OnChangeState(*this, old, newState);
+}
+
+void TCustomWSocket::HandleEventException(const std::exception& e) {
+  bool canClose = true;
+  if (OnBgException) {
+    try {
+      OnBgException(*this, e, canClose);
+    } catch (...) {
+    }
+  }
+  if (canClose) {
+    try {
+      Abort();
+    } catch (...) {
+    }
+  }
+}
+
+// ---------------------------------------------------------------- events
+
+bool TCustomWSocket::TriggerDataAvailable(std::uint16_t error) {
+  if (!OnDataAvailable) return false;
+  OnDataAvailable(*this, error);
+  return true;
+}
+void TCustomWSocket::TriggerSessionConnected(std::uint16_t error) {
+  if (OnSessionConnected) OnSessionConnected(*this, error);
+}
+void TCustomWSocket::TriggerSessionClosed(std::uint16_t error) {
+  if (OnSessionClosed) OnSessionClosed(*this, error);
+}
+void TCustomWSocket::TriggerDataSent(std::uint16_t error) {
+  if (OnDataSent) OnDataSent(*this, error);
+}
+void TCustomWSocket::TriggerSessionAvailable(std::uint16_t error) {
+  if (OnSessionAvailable) OnSessionAvailable(*this, error);
+}
+void TCustomWSocket::TriggerDnsLookupDone(std::uint16_t error) {
+  if (OnDnsLookupDone) OnDnsLookupDone(*this, error);
+}
+
+// ---------------------------------------------------------------- window
+
+LRESULT TCustomWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  try {
+    switch (message) {
+      case WM_SOCKET_EVENT: HandleSocketEvent(wParam, lParam); return 0;
+      case WM_LOOKUP_DONE:
+      case WM_REVERSE_LOOKUP_DONE: HandleLookupDone(wParam, lParam); return 0;
+      case WM_CLOSE_LATER: Close(); return 0;
+      case WM_RELEASE_LATER: delete this; return 0;
+      case WM_TEST_EXCEPTION: throw ESocketException("Test exception in WSocket");
+      default: return 0;
+    }
+  } catch (const rtl::Exception& e) {
+    HandleEventException(e);
+  }
+  return 0;
+}
+
+void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
+  if (static_cast<SOCKET>(wParam) != FHSocket || FPaused) return;
+  const WORD events = LOWORD(lParam);
+  const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
+  if ((events & FD_CONNECT) && FState != wsConnected) {
+    ChangeState(wsConnected);
+    TriggerSessionConnected(error);
+    if (error != 0 && FState != wsClosed) Close();
+  }
+  if (events & FD_READ) {
+    if (FState != wsConnected) {
+      ChangeState(wsConnected);
+      TriggerSessionConnected(error);
+    }
+    ReceiveLoop(error, ComponentOptions);
+  }
+  if (events & FD_WRITE) {
+    TryToSend();
+    if (FAllSent) TriggerDataSent(error);
+  }
+  if (events & FD_ACCEPT) TriggerSessionAvailable(error);
+  if ((events & FD_CLOSE) && FState != wsConnecting) {
+    // Deliver everything still pending before reporting the close.
+    ReceiveLoop(0, ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop));
+    if (!FCloseInvoked) {
+      FCloseInvoked = true;
+      TriggerSessionClosed(error);
+    }
+    if (FState != wsClosed) Close();
+  }
+}
+
+// ---------------------------------------------------------------- receiving
+
+void TCustomWSocket::ReceiveLoop(std::uint16_t error, unsigned options) {
+  // Bounded: a peer cannot keep the loop running once its data is read.
+  for (int pass = 0; pass < 100000 && FHSocket != INVALID_SOCKET; ++pass) {
+    try {
+      FLastError = 0;
+      if (!TriggerDataAvailable(error)) {
+        char discard[1024];
+        if (RawReceive(discard, sizeof discard, 0) < 0) {
+          FLastError = WSocketApi().WSAGetLastError();
+          if (FLastError == WSAEWOULDBLOCK) {
+            FLastError = 0;
+            return;
+          }
+        }
+      }
+      if (options & wsoNoReceiveLoop) return;
+      if (FLastError != 0 || FHSocket == INVALID_SOCKET) return;
+      u_long pending = 0;
+      if (WSocketApi().ioctlsocket(FHSocket, FIONREAD, &pending) == SOCKET_ERROR) {
+        FLastError = WSocketApi().WSAGetLastError();
+        return;
+      }
+      if (pending == 0) return;
+    } catch (...) {
+      return;
+    }
+  }
+}
+
+int TCustomWSocket::RawReceive(void* buffer, int size, int flags) {
+  return WSocketApi().recv(FHSocket, static_cast<char*>(buffer), size, flags);
+}
+
+int TCustomWSocket::Receive(void* buffer, int size) {
+  const int n = RawReceive(buffer, size, 0);
+  if (n < 0) FLastError = WSocketApi().WSAGetLastError();
+  else FReadCount += n;
+  return n;
+}
+
+int TCustomWSocket::RcvdCount() {
+  u_long pending = 0;
+  if (WSocketApi().ioctlsocket(FHSocket, FIONREAD, &pending) == SOCKET_ERROR) {
+    ReportSocketError("ioctlSocket");
+    return -1;
+  }
+  return static_cast<int>(pending);
+}
+
+std::string TCustomWSocket::ReceiveText() {
+  int n = RcvdCount();
+  if (n < 0) return std::string();
+  if (n == 0) n = 255;
+  std::string text(static_cast<size_t>(n), '\0');
+  const int got = Receive(&text[0], n);
+  text.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  return text;
+}
+
+// ---------------------------------------------------------------- sending
+
+int TCustomWSocket::Send(const void* data, int length) {
+  if (FState != wsConnected) {
+    WSocketApi().WSASetLastError(WSAENOTCONN);
+    ReportSocketError("Send");
+    return -1;
+  }
+  FAllSent = false;
+  int result = 0;
+  if (length > 0) {
+    FQueue.Queue(data, length);
+    result = length;
+  }
+  TryToSend();
+  // Completion is reported from the message loop, never from inside Send.
+  if (FAllSent && WindowHandle())
+    ::PostMessageA(WindowHandle(), WM_SOCKET_EVENT, static_cast<WPARAM>(FHSocket), MAKELPARAM(FD_WRITE, 0));
+  return result;
+}
+
+int TCustomWSocket::SendText(const std::string& text) {
+  if (text.empty()) return 0;
+  return Send(text.data(), static_cast<int>(text.size()));
+}
+
+int TCustomWSocket::RawSend(const void* data, int length) {
+  int result;
+  if (FType == SOCK_DGRAM)
+    result = WSocketApi().sendto(FHSocket, static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0,
+                                 reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin);
+  else
+    result = WSocketApi().send(FHSocket, static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0);
+  if (result > 0 && OnSendData) OnSendData(*this, result);
+  return result;
+}
+
+void TCustomWSocket::TryToSend() {
+  if (FHSocket == INVALID_SOCKET || FQueue.ChunkCount() == 0) return;
+  int failure = 0;
+  const TSendOutcome outcome = FQueue.TryToSend([&](const unsigned char* data, int length, int& sent) {
+    const int r = RawSend(data, length);
+    if (r == SOCKET_ERROR) {
+      failure = WSocketApi().WSAGetLastError();
+      return failure == WSAEWOULDBLOCK ? TSendOutcome::WouldBlock : TSendOutcome::Failed;
+    }
+    sent = r;
+    return TSendOutcome::Sent;
+  });
+  if (outcome == TSendOutcome::Sent) {
+    FAllSent = true;
+  } else if (outcome == TSendOutcome::Failed) {
+    if (failure == WSAECONNRESET || failure == WSAENOTSOCK || failure == WSAENOTCONN || failure == WSAEINVAL ||
+        failure == WSAECONNABORTED) {
+      FCloseInvoked = true;
+      Close();
+      TriggerSessionClosed(static_cast<std::uint16_t>(failure));
+    } else {
+      WSocketApi().WSASetLastError(failure);
+      ReportSocketError("TryToSend failed");
+    }
+  }
+}
+
+void TCustomWSocket::Flush() {
+  // Bounded wait: a peer that never reads ends it with a close.
+  for (int i = 0; i < 600000 && FHSocket != INVALID_SOCKET && !FAllSent; ++i) {
+    TryToSend();
+    PumpMessages();
+    if (!FAllSent) ::Sleep(1);
+  }
+}
+
+void TCustomWSocket::PumpMessages() {
+  if (!MultiThreaded) {
+    rtl::Application().ProcessMessages();
+    return;
+  }
+  MSG msg;
+  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      FTerminated = true;
+      break;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+}
+
+// ---------------------------------------------------------------- connecting
+
+void TCustomWSocket::ResolveDestination(const std::string& what, bool forListen) {
+  try {
+    if (!FProtoResolved) {
+      FProto = WSocketResolveProto(FProtoStr);
+      FType = FProto == IPPROTO_TCP ? SOCK_STREAM : FProto == IPPROTO_UDP ? SOCK_DGRAM : (forListen ? SOCK_STREAM : SOCK_RAW);
+      FProtoResolved = true;
+    }
+    if (!FPortResolved) {
+      FSin.sin_port = WSocketApi().htons(WSocketResolvePort(FPortStr, FProtoStr));
+      FPortResolved = true;
+    }
+    if (!FLocalPortResolved) {
+      FLocalPortNum = WSocketResolvePort(FLocalPortStr, FProtoStr);
+      FLocalPortResolved = true;
+    }
+    if (!FAddrResolved) {
+      FSin.sin_addr.s_addr = WSocketResolveHost(FAddrStr);
+      FAddrResolved = true;
+    }
+  } catch (const ESocketException& e) {
+    throw ESocketException(what + ": " + e.Message());
+  }
+}
+
+void TCustomWSocket::Connect() {
+  if (FHSocket != INVALID_SOCKET && FState != wsClosed) return RaiseError("Connect: Socket already in use");
+  if (!FPortAssigned) return RaiseError("Connect: No Port Specified");
+  if (!FAddrAssigned) return RaiseError("Connect: No IP Address Specified");
+  if (!FProtoAssigned) return RaiseError("Connect: No Protocol Specified");
+  try {
+    ResolveDestination("connect", false);
+  } catch (const ESocketException& e) {
+    return RaiseError(e.Message());
+  }
+  FQueue.Discard();
+  FHSocket = WSocketApi().socket(AF_INET, FType, FProto);
+  if (FHSocket == INVALID_SOCKET) return ReportSocketError("Connect (socket)");
+  ChangeState(wsOpened);
+  if (FState != wsOpened) {
+    WSocketApi().WSASetLastError(WSAEINVAL);
+    return ReportSocketError("Connect (Invalid operation in OnChangeState)");
+  }
+  const TWSocketApi& api = WSocketApi();
+  if (FType == SOCK_DGRAM) {
+    BindLocal();
+    if (FSin.sin_addr.s_addr == INADDR_BROADCAST) {
+      const int one = 1;
+      if (api.setsockopt(FHSocket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&one), sizeof one) == SOCKET_ERROR)
+        return ReportSocketError("setsockopt(SO_BROADCAST)");
+    }
+  } else {
+    const int on = -1;
+    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+      return ReportSocketError("setsockopt(SO_REUSEADDR)");
+    if ((ComponentOptions & wsoTcpNoDelay) &&
+        api.setsockopt(FHSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+      return ReportSocketError("setsockopt(IPPROTO_TCP, TCP_NODELAY)");
+    ApplyLinger();
+    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+      return ReportSocketError("setsockopt(SO_KEEPALIVE)");
+    if (FLocalPortNum != 0 || FLocalAddr != "0.0.0.0") BindLocal();
+  }
+  FSelectEvent = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
+  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+    return ReportSocketError("WSAAsyncSelect");
+  if (FType == SOCK_DGRAM) {
+    ChangeState(wsConnected);
+    TriggerSessionConnected(0);
+    return;
+  }
+  if (api.connect(FHSocket, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) == 0) {
+    ChangeState(wsConnecting);
+    return;
+  }
+  FLastError = api.WSAGetLastError();
+  if (FLastError == WSAEWOULDBLOCK) {
+    ChangeState(wsConnecting);
+    return;
+  }
+  ReportSocketError("Connect");
+}
+
+void TCustomWSocket::ApplyLinger() {
+  if (LingerOnOff == wsLingerNoSet) return;
+  if (FHSocket == INVALID_SOCKET) return RaiseError("Cannot set linger option at this time");
+  linger l;
+  l.l_onoff = static_cast<u_short>(LingerOnOff == wsLingerOn ? 1 : 0);
+  l.l_linger = static_cast<u_short>(LingerTimeout);
+  if (WSocketApi().setsockopt(FHSocket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l) ==
+      SOCKET_ERROR)
+    ReportSocketError("setsockopt(SO_LINGER)");
+}
+
+void TCustomWSocket::BindLocal() {
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = WSocketApi().htons(FLocalPortNum);
+  local.sin_addr.s_addr = WSocketResolveHost(FLocalAddr);
+  if (WSocketApi().bind(FHSocket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    return RaiseError(rtl::Format("winsock.bind failed, error #%d", WSocketApi().WSAGetLastError()));
+  int length = sizeof local;
+  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+    return RaiseError(rtl::Format("winsock.getsockname failed, error #%d", WSocketApi().WSAGetLastError()));
+  FLocalPortNum = WSocketApi().ntohs(local.sin_port);
+  FLocalPortStr = std::to_string(FLocalPortNum);
+}
+
+// ---------------------------------------------------------------- closing
+
+void TCustomWSocket::CloseSocketHandle(bool doShutdown, int error) {
+  if (FHSocket == INVALID_SOCKET) {
+    if (FState != wsClosed) {
+      ChangeState(wsClosed);
+      ResetToDefaults();
+    }
+    return;
+  }
+  if (FState == wsClosed) return;
+  const TWSocketApi& api = WSocketApi();
+  if (doShutdown) api.shutdown(FHSocket, 1);
+  for (int attempt = 0;; ++attempt) {
+    if (api.closesocket(FHSocket) == 0) break;
+    FLastError = api.WSAGetLastError();
+    if (FLastError == WSAEWOULDBLOCK && attempt < 1000) {
+      PumpMessages();
+      continue;
+    }
+    if (FLastError == WSANOTINITIALISED) break;
+    FHSocket = INVALID_SOCKET;
+    return ReportSocketError("Disconnect (closesocket)");
+  }
+  FHSocket = INVALID_SOCKET;
+  ChangeState(wsClosed);
+  if (!FDestroying && !FCloseInvoked) {
+    FCloseInvoked = true;
+    TriggerSessionClosed(static_cast<std::uint16_t>(error));
+  }
+  try {
+    ResetToDefaults();
+  } catch (...) {
+  }
+}
+
+void TCustomWSocket::Abort() {
+  CancelLookup();
+  FQueue.Discard();
+  if (FState == wsConnected && FProto == IPPROTO_TCP) {
+    LingerOnOff = wsLingerOff;
+    ApplyLinger();
+  }
+  CloseSocketHandle(false, 0);
+}
+
+void TCustomWSocket::CloseLater() { ::PostMessageA(WindowHandle(), WM_CLOSE_LATER, 0, 0); }
+void TCustomWSocket::ReleaseLater() { ::PostMessageA(WindowHandle(), WM_RELEASE_LATER, 0, 0); }
+
+void TCustomWSocket::Shutdown(int how) {
+  if (FHSocket != INVALID_SOCKET) WSocketApi().shutdown(FHSocket, how);
+}
+
+void TCustomWSocket::Pause() {
+  FPaused = true;
+  WSocketApi().WSAAsyncSelect(FHSocket, WindowHandle(), 0, 0);
+}
+
+void TCustomWSocket::Resume() {
+  FPaused = false;
+  WSocketApi().WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent);
+}
+
+// ---------------------------------------------------------------- server side
+
+void TCustomWSocket::Listen() {
+  const TWSocketApi& api = WSocketApi();
+  const char* missing = !FPortAssigned ? "listen: port not assigned"
+                        : !FProtoAssigned ? "listen: protocol not assigned"
+                        : !FAddrAssigned ? "listen: address not assigned"
+                                         : nullptr;
+  if (missing) {
+    api.WSASetLastError(WSAEINVAL);
+    return ReportSocketError(missing);
+  }
+  try {
+    ResolveDestination("listen", true);
+  } catch (const ESocketException& e) {
+    return RaiseError(e.Message());
+  }
+  FQueue.Discard();
+  FHSocket = api.socket(AF_INET, FType, FProto);
+  if (FHSocket == INVALID_SOCKET) return ReportSocketError("socket");
+  if (api.bind(FHSocket, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) != 0) {
+    ReportSocketError("Bind");
+    return Close();
+  }
+  ChangeState(wsBound);
+  if (FType == SOCK_STREAM) {
+    if (api.listen(FHSocket, 5) != 0) return ReportSocketError("Listen");
+    ChangeState(wsListening);
+  } else {
+    ChangeState(wsListening);
+    ChangeState(wsConnected);
+    TriggerSessionConnected(0);
+  }
+  // The port actually bound, for a listener on port 0.
+  sockaddr_in bound{};
+  int length = sizeof bound;
+  if (api.getsockname(FHSocket, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+    FLocalPortNum = api.ntohs(bound.sin_port);
+    FLocalPortStr = std::to_string(FLocalPortNum);
+  }
+  FSelectEvent = FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE;
+  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+    ReportSocketError("WSAASyncSelect");
+}
+
+SOCKET TCustomWSocket::Accept() {
+  const TWSocketApi& api = WSocketApi();
+  if (FState != wsListening) {
+    api.WSASetLastError(WSAEINVAL);
+    ReportSocketError("not a listening socket");
+    return INVALID_SOCKET;
+  }
+  int length = sizeof FSin;
+  const SOCKET accepted = api.accept(FHSocket, reinterpret_cast<sockaddr*>(&FSin), &length);
+  if (accepted == INVALID_SOCKET) ReportSocketError("Accept");
+  return accepted;
+}
+
+void TCustomWSocket::Dup(SOCKET accepted) {
+  const TWSocketApi& api = WSocketApi();
+  if (accepted == 0 || accepted == INVALID_SOCKET) {
+    api.WSASetLastError(WSAEINVAL);
+    return ReportSocketError("Dup");
+  }
+  if (FState != wsClosed) {
+    if (api.closesocket(FHSocket) != 0) return ReportSocketError("Dup (closesocket)");
+    ChangeState(wsClosed);
+  }
+  FHSocket = accepted;
+  ApplyLinger();
+  FSelectEvent = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
+  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+    return ReportSocketError("WSAAsyncSelect");
+  ChangeState(wsConnected);
+}
+
+// ---------------------------------------------------------------- addresses
+
+std::string TCustomWSocket::PeerAddr() {
+  if (FState != wsConnected) return "error";
+  sockaddr_in peer{};
+  int length = sizeof peer;
+  if (WSocketApi().getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+    ReportSocketError("GetPeerName");
+    return "error";
+  }
+  return Dotted(peer.sin_addr.s_addr);
+}
+
+std::string TCustomWSocket::PeerPort() {
+  if (FState != wsConnected) return "error";
+  sockaddr_in peer{};
+  int length = sizeof peer;
+  if (WSocketApi().getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+    ReportSocketError("GetPeerPort");
+    return "error";
+  }
+  return std::to_string(WSocketApi().ntohs(peer.sin_port));
+}
+
+// ---------------------------------------------------------------- lookups
+
+void TCustomWSocket::DnsLookup(const std::string& hostName) {
+  if (hostName.empty()) {
+    RaiseError("DNS lookup: invalid host name.");
+    TriggerDnsLookupDone(WSAEINVAL);
+    return;
+  }
+  const TWSocketApi& api = WSocketApi();
+  if (FDnsLookupHandle) {
+    api.WSACancelAsyncRequest(FDnsLookupHandle);
+    FDnsLookupHandle = nullptr;
+  }
+  FDnsResult.clear();
+  FDnsResultList.clear();
+  const unsigned long dotted = api.inet_addr(hostName.c_str());
+  if (dotted != INADDR_NONE) {
+    FDnsResult = Dotted(static_cast<std::uint32_t>(dotted));
+    TriggerDnsLookupDone(0);
+    return;
+  }
+  if (!WindowHandle()) return RaiseError("DnsLookup: Window not assigned");
+  FSavedLookup = false;
+  FDnsLookupHandle = api.WSAAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, hostName.c_str(), FDnsLookupBuffer,
+                                               sizeof FDnsLookupBuffer);
+  if (!FDnsLookupHandle)
+    return RaiseError(rtl::Format("%s: can't start DNS lookup, error #%d", hostName.c_str(), api.WSAGetLastError()));
+  if (FSavedLookup) {
+    FSavedLookup = false;
+    HandleLookupDone(FSavedWParam, FSavedLParam);
+  }
+}
+
+void TCustomWSocket::HandleLookupDone(WPARAM wParam, LPARAM lParam) {
+  if (!FDnsLookupHandle) {
+    // The answer overtook the return of the call that started it.
+    FSavedLookup = true;
+    FSavedWParam = wParam;
+    FSavedLParam = lParam;
+    return;
+  }
+  if (reinterpret_cast<HANDLE>(wParam) != FDnsLookupHandle) return;
+  FDnsLookupHandle = nullptr;
+  const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
+  if (error == 0) {
+    const auto* entry = reinterpret_cast<const hostent*>(FDnsLookupBuffer);
+    for (int i = 0; entry->h_addr_list && entry->h_addr_list[i] && i < 256; ++i) {
+      std::uint32_t a;
+      std::memcpy(&a, entry->h_addr_list[i], 4);
+      FDnsResultList.push_back(Dotted(a));
+    }
+    if (!FDnsResultList.empty()) FDnsResult = FDnsResultList.front();
+  }
+  TriggerDnsLookupDone(error);
+}
+
+void TCustomWSocket::CancelLookup() {
+  if (!FDnsLookupHandle) return;
+  if (WSocketApi().WSACancelAsyncRequest(FDnsLookupHandle) != 0) {
+    FDnsLookupHandle = nullptr;
+    return ReportSocketError("WSACancelAsyncRequest");
+  }
+  FDnsLookupHandle = nullptr;
+  if (!FDestroying) TriggerDnsLookupDone(WSAEINTR);
+}

@@ -1,0 +1,154 @@
+// The asynchronous socket over loopback: a listening TWSocket and a client
+// TWSocket in one thread, driven by the message loop.
+
+#include "net/WSocket.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rtl/win32/Application.h"
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
+  for (int waited = 0; waited < milliseconds && !done(); waited += 5) {
+    rtl::Application().ProcessMessages();
+    if (!done()) ::Sleep(5);
+  }
+  return done();
+}
+
+std::string ErrorOf(const std::function<void()>& action) {
+  try {
+    action();
+  } catch (const ESocketException& e) {
+    return e.Message();
+  }
+  return "(no error)";
+}
+
+// A loopback listener that takes one connection into Server and collects
+// what it receives.
+struct Listener {
+  Listener() {
+    listening.SetAddr("127.0.0.1");
+    listening.SetPort("0");
+    listening.OnSessionAvailable = [this](TCustomWSocket&, std::uint16_t) {
+      server = std::make_unique<TWSocket>(nullptr);
+      server->OnDataAvailable = [this](TCustomWSocket& s, std::uint16_t) { received += s.ReceiveText(); };
+      server->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { serverClosed = true; };
+      server->Dup(listening.Accept());
+    };
+    listening.Listen();
+  }
+  std::string Port() const { return listening.LocalPort(); }
+  TWSocket listening{nullptr};
+  std::unique_ptr<TWSocket> server;
+  std::string received;
+  bool serverClosed = false;
+};
+
+}  // namespace
+
+TEST(WSocket, ConnectSendAndClose) {
+  Listener listener;
+  ASSERT_EQ(wsListening, listener.listening.State());
+  ASSERT_NE("0", listener.Port());
+
+  TWSocket client(nullptr);
+  std::vector<TSocketState> states;
+  int connected = -1, dataSent = 0;
+  client.OnChangeState = [&](TCustomWSocket&, TSocketState, TSocketState s) { states.push_back(s); };
+  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { connected = e; };
+  client.OnDataSent = [&](TCustomWSocket&, std::uint16_t) { ++dataSent; };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return connected >= 0 && listener.server; }));
+  EXPECT_EQ(0, connected);
+  EXPECT_EQ((std::vector<TSocketState>{wsOpened, wsConnecting, wsConnected}), states);
+  EXPECT_EQ("127.0.0.1", client.PeerAddr());
+  EXPECT_EQ(listener.Port(), client.PeerPort());
+  EXPECT_EQ("Cannot change Addr if not closed", ErrorOf([&] { client.SetAddr("127.0.0.2"); }));
+
+  std::string data;
+  for (int i = 0; i < 4000; ++i) data.push_back(static_cast<char>('a' + i % 26));
+  const int before = dataSent;
+  EXPECT_EQ(4000, client.Send(data.data(), 4000));
+  EXPECT_EQ(before, dataSent) << "OnDataSent never fires inside Send";
+  ASSERT_TRUE(PumpUntil([&] { return listener.received.size() >= 4000; }));
+  EXPECT_EQ(data, listener.received);
+  EXPECT_GT(dataSent, before);
+
+  client.Close();
+  EXPECT_EQ(wsClosed, client.State());
+  ASSERT_TRUE(PumpUntil([&] { return listener.serverClosed; }));
+
+  // After a close the destination must be given again; the same text is
+  // accepted.
+  EXPECT_EQ("Connect: No Port Specified", ErrorOf([&] { client.Connect(); }));
+  client.SetPort(listener.Port());
+  EXPECT_EQ("Connect: No IP Address Specified", ErrorOf([&] { client.Connect(); }));
+  EXPECT_EQ("(no error)", ErrorOf([&] { client.SetAddr("127.0.0.1"); }));
+}
+
+TEST(WSocket, ConnectToAClosedPort) {
+  std::string port;
+  {
+    Listener gone;
+    port = gone.Port();
+  }
+  TWSocket client(nullptr);
+  int connected = -1, closed = -1;
+  std::vector<TSocketState> states;
+  client.OnChangeState = [&](TCustomWSocket&, TSocketState, TSocketState s) { states.push_back(s); };
+  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { connected = e; };
+  client.OnSessionClosed = [&](TCustomWSocket&, std::uint16_t e) { closed = e; };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(port);
+  client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return closed >= 0; }));
+  EXPECT_EQ(WSAECONNREFUSED, connected);
+  EXPECT_EQ(0, closed);
+  EXPECT_EQ(wsClosed, client.State());
+  ASSERT_GE(states.size(), 2u);
+  EXPECT_EQ(wsConnected, states[states.size() - 2]) << "a failed connect passes through wsConnected";
+}
+
+TEST(WSocket, SendWhileNotConnected) {
+  TWSocket socket(nullptr);
+  EXPECT_EQ("Error 10057 in function Send\r\nSocket is not connected", ErrorOf([&] { socket.Send("x", 1); }));
+  bool reported = false;
+  socket.OnError = [&](TCustomWSocket&) { reported = true; };
+  EXPECT_EQ(-1, socket.Send("x", 1));
+  EXPECT_TRUE(reported);
+  EXPECT_EQ(WSAENOTCONN, socket.LastError());
+}
+
+TEST(WSocket, NameLookups) {
+  TWSocket socket(nullptr);
+  std::vector<int> done;
+  socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t e) { done.push_back(e); };
+  socket.DnsLookup("192.168.1.1");
+  EXPECT_EQ((std::vector<int>{0}), done) << "a dotted address answers inside the call";
+  EXPECT_EQ("192.168.1.1", socket.DnsResult());
+  EXPECT_TRUE(socket.DnsResultList().empty());
+
+  done.clear();
+  socket.DnsLookup("localhost");
+  ASSERT_TRUE(PumpUntil([&] { return !done.empty(); }));
+  EXPECT_EQ(0, done[0]);
+  EXPECT_EQ("127.0.0.1", socket.DnsResult());
+  EXPECT_EQ("127.0.0.1", socket.DnsResultList().at(0));
+
+  done.clear();
+  EXPECT_EQ("DNS lookup: invalid host name.", ErrorOf([&] { socket.DnsLookup(""); }));
+  EXPECT_TRUE(done.empty()) << "raised: no event";
+  socket.OnError = [](TCustomWSocket&) {};
+  socket.DnsLookup("");
+  EXPECT_EQ((std::vector<int>{WSAEINVAL}), done);
+}
