@@ -75,7 +75,7 @@ public:
   void Flush();
   void Pause();
   void Resume();
-  void Listen();
+  virtual void Listen();
   SOCKET Accept();
   void Dup(SOCKET accepted);
 
@@ -154,7 +154,3 @@ private:
   std::vector<std::string> FDnsResultList;
 };
 
-class TWSocket : public TCustomWSocket {
-public:
-  using TCustomWSocket::TCustomWSocket;
-};
