@@ -136,6 +136,7 @@ void TCustomWSocket::SetSendFlags(int value) {
 // ---------------------------------------------------------------- errors
 
 void TCustomWSocket::RaiseError(const std::string& msg) {
+  FLastErrorMessage = msg;
   if (OnError) {
     OnError(*this);
     return;

@@ -52,6 +52,9 @@ public:
   SOCKET Handle() const { return FHSocket; }
   HWND WindowHandle() const;
   int LastError() const { return FLastError; }
+  // The text of the last failure reported through OnError (the handler
+  // itself gets no text).
+  const std::string& LastErrorMessage() const { return FLastErrorMessage; }
   std::int32_t ReadCount() const { return FReadCount; }
   virtual int RcvdCount();
   std::string PeerAddr();
@@ -145,6 +148,7 @@ private:
   long FSelectEvent = 0;
   bool FPaused = false, FCloseInvoked = false, FTerminated = false;
   int FLastError = 0;
+  std::string FLastErrorMessage;
   HANDLE FDnsLookupHandle = nullptr;
   char FDnsLookupBuffer[MAXGETHOSTSTRUCT + 1] = {};
   bool FSavedLookup = false;

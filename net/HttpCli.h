@@ -1,0 +1,131 @@
+#pragma once
+// HTTP/1.0 client on the asynchronous socket: the request runs on window
+// messages; RequestSync (Get) waits for it while the message loop turns,
+// with a time limit.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/SocksWSocket.h"
+#include "net/core/HttpProtocol.h"
+#include "rtl/core/Component.h"
+#include "rtl/core/Exceptions.h"
+#include "rtl/core/Streams.h"
+#include "rtl/win32/Window.h"
+
+enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody, hsAborting };
+enum THttpRequest { httpABORT, httpGET, httpPOST, httpHEAD };
+
+class EHttpException : public rtl::Exception {
+public:
+  EHttpException(std::string message, int errorCode) : rtl::Exception(std::move(message)), ErrorCode(errorCode) {}
+  int ErrorCode;
+};
+
+class THttpCli : public rtl::TComponent {
+public:
+  static constexpr UINT WM_HTTP_REQUEST_DONE = WM_USER + 1;
+  static constexpr UINT WM_HTTP_SET_READY = WM_USER + 2;
+  static constexpr UINT WM_HTTP_LOGIN = WM_USER + 3;
+
+  explicit THttpCli(rtl::TComponent* owner);
+  ~THttpCli() override;
+
+  // Request settings.
+  std::string URL, Proxy, ProxyPort = "80", LocalAddr = "0.0.0.0";
+  std::string Agent, Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*", Reference, Sender;
+  std::string ContentTypePost = "application/x-www-form-urlencoded", Cookie;
+  bool NoCache = false;
+  double ModifiedSince = 0;
+  std::string Username, Password, ProxyUsername, ProxyPassword;
+  std::string ContentRangeBegin, ContentRangeEnd, AcceptRanges;
+  std::string SocksServer, SocksPort, SocksLevel = "5", SocksUsercode, SocksPassword;
+  TSocksAuthentication SocksAuthentication = socksNoAuthentication;
+  bool MultiThreaded = false;
+  rtl::TStream* ReceiveStream = nullptr;  // not owned
+  rtl::TStream* PostStream = nullptr;     // not owned
+  // The synchronous wait ends after this many milliseconds (0: no limit).
+  int Timeout = 30000;
+  // Redirections followed in one request at most.
+  int MaxRedirections = 20;
+
+  // What the last request gave.
+  int StatusCode() const { return FStatusCode; }
+  const std::string& ReasonPhrase() const { return FReasonPhrase; }
+  std::int64_t ContentLength() const { return FContentLength; }
+  const std::string& ContentType() const { return FContentType; }
+  const std::vector<std::string>& HeaderLines() const { return FHeaderLines; }
+  const std::string& DocumentName() const { return FDocumentName; }
+  const std::string& Location() const { return FLocation; }
+  const std::string& RequestPath() const { return FRequestPath; }
+  const std::string& HostName() const { return FHostName; }
+  const std::string& TargetHost() const { return FTargetHost; }
+  const std::string& TargetPort() const { return FTargetPort; }
+  bool Connected() const { return FConnected; }
+  std::uint16_t DoneError() const { return FDoneError; }
+  std::int32_t ReceivedCount() const { return FReceivedCount; }
+  std::int32_t SentCount() const { return FSentCount; }
+  THttpState State() const { return FState; }
+  THttpRequest RequestType() const { return FRequestType; }
+  TWSocket& Socket() { return *FSocket; }
+
+  void Get() { RequestSync(httpGET); }
+  void Post() { RequestSync(httpPOST); }
+  void Head() { RequestSync(httpHEAD); }
+  void RequestSync(THttpRequest request);
+  void StartRequest(THttpRequest request);
+  void Abort();
+
+  std::function<void(THttpCli&)> OnStateChange;
+  std::function<void(THttpCli&, THttpRequest, std::uint16_t error)> OnRequestDone;
+  std::function<void(THttpCli&)> OnHeaderData;
+  std::function<void(THttpCli&)> OnHeaderBegin, OnHeaderEnd, OnDocBegin, OnDocEnd, OnLocationChange;
+  std::function<void(THttpCli&, const char* data, int length)> OnDocData;
+  std::function<void(THttpCli&, std::string& line)> OnCommand;
+  std::function<void(THttpCli&, const std::string& data, bool& accept)> OnCookie;
+  std::function<void(THttpCli&)> OnSocketError;
+
+private:
+  class THttpWindow;
+  LRESULT WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void SetState(THttpState state);
+  void SetReady();
+  void StartLookup();
+  void EndWithFailure(std::uint16_t error, const std::string& reason);
+  void LookupDone(std::uint16_t error);
+  void SessionConnected(std::uint16_t error);
+  void DataAvailable();
+  void SessionClosed();
+  void SendNext();
+  void HeaderLine(const std::string& line);
+  void BodyPiece(const std::string& piece);
+  void ComputeLocation(const std::string& value);
+  void FollowLocation();
+  void SendRequest(const std::string& method);
+
+  std::unique_ptr<THttpWindow> FWindow;
+  std::unique_ptr<TWSocket> FSocket;
+  THttpState FState = hsReady;
+  THttpRequest FRequestType = httpGET;
+  int FStatusCode = 0;
+  std::string FReasonPhrase;
+  std::int64_t FContentLength = -1;
+  std::string FContentType;
+  std::vector<std::string> FHeaderLines;
+  std::string FDocumentName, FLocation, FRequestPath, FHostName, FTargetHost, FTargetPort;
+  std::string FProxyHost, FProxyPortUsed;
+  bool FConnected = false;
+  std::uint16_t FDoneError = 0;
+  std::int32_t FReceivedCount = 0, FSentCount = 0;
+  THttpReceiveBuffer FBuffer;
+  int FHeaderLineCount = 0, FBodyPieceCount = 0;
+  bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;
+  bool FFollowOnClose = false;
+  int FRedirections = 0;
+  bool FSocketFailed = false;
+};
