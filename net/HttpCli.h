@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "net/SocksWSocket.h"
+#include "net/LineWSocket.h"
 #include "net/core/HttpProtocol.h"
 #include "rtl/core/Component.h"
 #include "rtl/core/Exceptions.h"

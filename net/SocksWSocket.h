@@ -39,18 +39,13 @@ protected:
   void TriggerSessionConnected(std::uint16_t error) override;
   void TriggerSessionClosed(std::uint16_t error) override;
 
-private:
   bool Negotiating() const { return FNegotiator && FNegotiator->CurrentPhase() != TSocksNegotiator::Phase::None; }
+
+private:
   void SocksError(int error, const std::string& msg);
 
   std::string FSocksServer, FSocksPort, FSocksLevel = "5";
   bool FConnectingThroughServer = false;
   std::unique_ptr<TSocksNegotiator> FNegotiator;
   std::string FLeftover;
-};
-
-// The socket the programs use: plain, with the SOCKS layer.
-class TWSocket : public TCustomSocksWSocket {
-public:
-  using TCustomSocksWSocket::TCustomSocksWSocket;
 };

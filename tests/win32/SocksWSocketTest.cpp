@@ -1,6 +1,6 @@
 // The socket's SOCKS layer against a scripted SOCKS 5 server on loopback.
 
-#include "net/SocksWSocket.h"
+#include "net/LineWSocket.h"
 
 #include <gtest/gtest.h>
 

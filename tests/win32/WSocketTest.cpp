@@ -1,7 +1,7 @@
 // The asynchronous socket over loopback: a listening TWSocket and a client
 // TWSocket in one thread, driven by the message loop.
 
-#include "net/SocksWSocket.h"
+#include "net/LineWSocket.h"
 
 #include <gtest/gtest.h>
 

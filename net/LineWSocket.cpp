@@ -1,0 +1,100 @@
+#include "net/LineWSocket.h"
+
+#include <vector>
+
+void TCustomLineWSocket::SetLineMode(bool value) {
+  if (value == FLineMode) return;
+  FLineMode = value;
+  if ((FLine.Held() > 0 || FLineLength > 0) && WindowHandle())
+    ::PostMessageA(WindowHandle(), WM_LINE_RETRIGGER, 0, 0);
+}
+
+int TCustomLineWSocket::RcvdCount() {
+  if (FLineMode) return FLineLength;
+  return TCustomSocksWSocket::RcvdCount();
+}
+
+int TCustomLineWSocket::RawReceive(void* buffer, int size, int flags) {
+  if (FLineMode && FLineLength > 0) return FLine.ReadLine(static_cast<char*>(buffer), size, FLineLength);
+  if (!FLineMode && FLine.Held() > 0) return FLine.ReadFront(static_cast<char*>(buffer), size);
+  return TCustomSocksWSocket::RawReceive(buffer, size, flags);
+}
+
+bool TCustomLineWSocket::DeliverLines() {
+  bool consumed = false;
+  while (FLineMode) {
+    const int length = FLine.FindLine();
+    if (length == 0) break;
+    FLineLength = length;
+    while (FLineMode && FLineLength > 0) {
+      const int before = FLineLength;
+      if (!TCustomSocksWSocket::TriggerDataAvailable(0)) {
+        FLine.RemoveFront(FLineLength);  // no handler: the line is dropped
+        FLineLength = 0;
+      }
+      // A handler that reads nothing would be called for ever; the line
+      // waits for the next retrigger instead.
+      if (FLineLength == before) return consumed;
+    }
+    consumed = true;
+  }
+  return consumed;
+}
+
+void TCustomLineWSocket::CheckLimit() {
+  if (LineLimit <= 0 || FLine.Held() <= LineLimit) return;
+  bool clearData = true;
+  if (OnLineLimitExceeded) OnLineLimitExceeded(*this, FLine.Held(), clearData);
+  if (clearData) {
+    FLine.Clear();
+    FLineLength = 0;
+  }
+}
+
+bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
+  if (!FLineMode || FLine.LineEnd.empty() || Negotiating()) return TCustomSocksWSocket::TriggerDataAvailable(error);
+  int n = TCustomSocksWSocket::RcvdCount();
+  if (n < 0) return true;
+  if (n == 0) n = 255;
+  std::vector<char> bytes(static_cast<size_t>(n));
+  const int got = Receive(bytes.data(), n);
+  if (got <= 0) return true;
+  for (const std::string& echo : FLine.Add(bytes.data(), got)) Send(echo.data(), static_cast<int>(echo.size()));
+  DeliverLines();
+  if (FLineMode) CheckLimit();
+  return true;
+}
+
+LRESULT TCustomLineWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_LINE_RETRIGGER) return TCustomSocksWSocket::WndProc(message, wParam, lParam);
+  try {
+    // Bounded: every pass must consume something.
+    for (int pass = 0; pass < 100000 && FLine.Held() > 0; ++pass) {
+      const int held = FLine.Held();
+      if (FLineMode) {
+        if (!DeliverLines()) break;
+      } else {
+        TCustomSocksWSocket::TriggerDataAvailable(0);
+        if (FLine.Held() == held) break;
+      }
+    }
+  } catch (const rtl::Exception& e) {
+    HandleEventException(e);
+  }
+  return 0;
+}
+
+void TCustomLineWSocket::TriggerSessionClosed(std::uint16_t error) {
+  // What is left of a line is delivered as a last line.
+  if (FLineMode && FLine.Held() > 0) {
+    FLineLength = FLine.Held();
+    for (int pass = 0; pass < 100000 && FLineMode && FLineLength > 0; ++pass) {
+      const int before = FLineLength;
+      if (!TCustomSocksWSocket::TriggerDataAvailable(0)) break;
+      if (FLineLength == before) break;
+    }
+  }
+  FLine.Clear();
+  FLineLength = 0;
+  TCustomSocksWSocket::TriggerSessionClosed(error);
+}

@@ -1,0 +1,53 @@
+#pragma once
+// The line layer of the socket: in line mode, received bytes are collected
+// and OnDataAvailable fires once per complete line, a read inside the
+// handler returning exactly that line. Echo, simple line editing and a size
+// limit come with it. With line mode off (the default) it is transparent.
+
+#include <functional>
+#include <string>
+
+#include "net/SocksWSocket.h"
+#include "net/core/LineBuffer.h"
+
+class TCustomLineWSocket : public TCustomSocksWSocket {
+public:
+  static constexpr UINT WM_LINE_RETRIGGER = WM_USER + 20;
+
+  using TCustomSocksWSocket::TCustomSocksWSocket;
+
+  bool LineMode() const { return FLineMode; }
+  void SetLineMode(bool value);
+  int LineLimit = 65536;  // 0 or less: no limit
+  const std::string& LineEnd() const { return FLine.LineEnd; }
+  void SetLineEnd(const std::string& value) { FLine.LineEnd = value; }
+  bool LineEcho() const { return FLine.LineEcho; }
+  void SetLineEcho(bool value) { FLine.LineEcho = value; }
+  bool LineEdit() const { return FLine.LineEdit; }
+  void SetLineEdit(bool value) { FLine.LineEdit = value; }
+
+  int RcvdCount() override;
+
+  std::function<void(TCustomWSocket&, int rcvdLength, bool& clearData)> OnLineLimitExceeded;
+
+protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+  int RawReceive(void* buffer, int size, int flags) override;
+  bool TriggerDataAvailable(std::uint16_t error) override;
+  void TriggerSessionClosed(std::uint16_t error) override;
+
+private:
+  // Delivers the complete lines held; false when nothing was consumed.
+  bool DeliverLines();
+  void CheckLimit();
+
+  bool FLineMode = false;
+  TLineBuffer FLine;
+  int FLineLength = 0;
+};
+
+// The socket the programs use: plain, with its SOCKS and line layers.
+class TWSocket : public TCustomLineWSocket {
+public:
+  using TCustomLineWSocket::TCustomLineWSocket;
+};
