@@ -1,0 +1,185 @@
+// netprobe: checks network settings with the program's own components.
+//   netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]
+//                    [--socks-user U --socks-password P]] [--timeout S] [-o FILE]
+//   netprobe ping HOST [--timeout MS] [--size N] [--ttl N]
+//   netprobe lookup NAME
+// Exit code 0 on success, 1 with a one-line message on failure, 2 on bad
+// arguments.
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <map>
+#include <stdexcept>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/HttpCli.h"
+#include "net/LineWSocket.h"
+#include "net/Ping.h"
+#include "net/core/SocketText.h"
+#include "rtl/core/Streams.h"
+#include "rtl/win32/Application.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]\n"
+    "                        [--socks-user U --socks-password P]] [--timeout S] [-o FILE]\n"
+    "       netprobe ping HOST [--timeout MS] [--size N] [--ttl N]\n"
+    "       netprobe lookup NAME\n";
+
+struct Usage {
+  std::string message;
+};
+
+// The body goes to standard output as it arrives.
+class TStdoutStream : public rtl::TStream {
+public:
+  std::int32_t Read(void*, std::int32_t) override { return 0; }
+  std::int32_t Write(const void* buffer, std::int32_t count) override {
+    return static_cast<std::int32_t>(std::fwrite(buffer, 1, static_cast<size_t>(count), stdout));
+  }
+  std::int64_t Seek(std::int64_t, rtl::SeekOrigin) override { return 0; }
+};
+
+struct Arguments {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;
+};
+
+Arguments Parse(int argc, char** argv, const std::vector<std::string>& known) {
+  Arguments a;
+  for (int i = 2; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.size() > 1 && arg[0] == '-') {
+      bool ok = false;
+      for (const auto& k : known) ok = ok || k == arg;
+      if (!ok) throw Usage{"unknown option " + arg};
+      if (i + 1 >= argc) throw Usage{arg + " needs a value"};
+      a.options[arg] = argv[++i];
+    } else {
+      a.positional.push_back(arg);
+    }
+  }
+  return a;
+}
+
+int Number(const std::string& text, const char* what) {
+  try {
+    size_t used = 0;
+    const int value = std::stoi(text, &used);
+    if (used != text.size()) throw std::invalid_argument(text);
+    return value;
+  } catch (const std::exception&) {
+    throw Usage{std::string(what) + " is not a number: " + text};
+  }
+}
+
+int Get(const Arguments& a) {
+  if (a.positional.size() != 1) throw Usage{"get needs one URL"};
+  THttpCli http(nullptr);
+  http.URL = a.positional[0];
+  http.Agent = "netprobe";
+  if (a.options.count("--proxy")) {
+    const std::string proxy = a.options.at("--proxy");
+    http.Proxy = "http://" + proxy;
+  }
+  if (a.options.count("--socks")) {
+    const std::string socks = a.options.at("--socks");
+    const size_t colon = socks.rfind(':');
+    if (colon == std::string::npos) throw Usage{"--socks needs HOST:PORT"};
+    http.SocksServer = socks.substr(0, colon);
+    http.SocksPort = socks.substr(colon + 1);
+    if (a.options.count("--socks-level")) http.SocksLevel = a.options.at("--socks-level");
+    if (a.options.count("--socks-user")) {
+      http.SocksUsercode = a.options.at("--socks-user");
+      http.SocksPassword = a.options.count("--socks-password") ? a.options.at("--socks-password") : "";
+      http.SocksAuthentication = socksAuthenticateUsercode;
+    }
+  }
+  if (a.options.count("--timeout")) http.Timeout = Number(a.options.at("--timeout"), "--timeout") * 1000;
+  std::unique_ptr<rtl::TStream> out;
+  if (a.options.count("-o")) {
+    out = std::make_unique<rtl::TFileStream>(a.options.at("-o"), rtl::FileStreamMode::Create);
+  } else {
+    _setmode(_fileno(stdout), _O_BINARY);
+    out = std::make_unique<TStdoutStream>();
+  }
+  http.ReceiveStream = out.get();
+  http.OnHeaderEnd = [](THttpCli& h) {
+    for (const auto& line : h.HeaderLines()) std::fprintf(stderr, "%s\n", line.c_str());
+  };
+  try {
+    http.Get();
+  } catch (const EHttpException& e) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "netprobe: %d %s\n", e.ErrorCode, e.what());
+    return 1;
+  }
+  std::fflush(stdout);
+  return 0;
+}
+
+int Ping(const Arguments& a) {
+  if (a.positional.size() != 1) throw Usage{"ping needs one HOST"};
+  TPing ping(nullptr);
+  ping.SetAddress(a.positional[0]);
+  ping.SetTimeout(a.options.count("--timeout") ? Number(a.options.at("--timeout"), "--timeout") : 2000);
+  if (a.options.count("--size")) ping.SetSize(Number(a.options.at("--size"), "--size"));
+  if (a.options.count("--ttl")) ping.SetTTL(Number(a.options.at("--ttl"), "--ttl"));
+  const int replies = ping.Ping();
+  std::printf("replies %d\nHostName %s\nHostIP %s\n", replies, ping.HostName().c_str(), ping.HostIP().c_str());
+  if (replies < 1) {
+    std::fprintf(stderr, "netprobe: no reply from %s (error %lu)\n", a.positional[0].c_str(),
+                 static_cast<unsigned long>(ping.Icmp().LastError()));
+    return 1;
+  }
+  return 0;
+}
+
+int Lookup(const Arguments& a) {
+  if (a.positional.size() != 1) throw Usage{"lookup needs one NAME"};
+  TWSocket socket(nullptr);
+  int result = -1;
+  socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t error) { result = error; };
+  socket.DnsLookup(a.positional[0]);
+  for (int i = 0; i < 3000 && result < 0; ++i) {
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    rtl::Application().ProcessMessages();
+  }
+  if (result < 0) {
+    std::fprintf(stderr, "netprobe: the lookup did not end within 30 s\n");
+    return 1;
+  }
+  if (result != 0) {
+    std::printf("error %d %s\n", result, SocketErrorText(result).c_str());
+    return 1;
+  }
+  std::printf("%s\n", socket.DnsResult().c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    if (argc < 2) throw Usage{""};
+    const std::string command = argv[1];
+    if (command == "get")
+      return Get(Parse(argc, argv, {"--proxy", "--socks", "--socks-level", "--socks-user", "--socks-password",
+                                     "--timeout", "-o"}));
+    if (command == "ping") return Ping(Parse(argc, argv, {"--timeout", "--size", "--ttl"}));
+    if (command == "lookup") return Lookup(Parse(argc, argv, {}));
+    throw Usage{"unknown command " + command};
+  } catch (const Usage& u) {
+    if (!u.message.empty()) std::fprintf(stderr, "netprobe: %s\n", u.message.c_str());
+    std::fputs(kUsage, stderr);
+    return 2;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "netprobe: %s\n", e.what());
+    return 1;
+  }
+}
