@@ -104,6 +104,7 @@ private:
   void SendNext();
   void HeaderLine(const std::string& line);
   void BodyPiece(const std::string& piece);
+  void BodyPiece(const char* data, int length);
   void ComputeLocation(const std::string& value);
   void FollowLocation();
   void SendRequest(const std::string& method);
@@ -123,6 +124,7 @@ private:
   std::uint16_t FDoneError = 0;
   std::int32_t FReceivedCount = 0, FSentCount = 0;
   THttpReceiveBuffer FBuffer;
+  std::vector<char> FBodyBuffer;
   int FHeaderLineCount = 0, FBodyPieceCount = 0;
   bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;
   bool FFollowOnClose = false;

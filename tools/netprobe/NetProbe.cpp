@@ -112,15 +112,30 @@ int Get(const Arguments& a) {
   http.OnHeaderEnd = [](THttpCli& h) {
     for (const auto& line : h.HeaderLines()) std::fprintf(stderr, "%s\n", line.c_str());
   };
+  // --times: the CPU and wall time of the request itself, for benchmarks.
+  const bool times = a.options.count("--times") && a.options.at("--times") == "1";
+  FILETIME created, exited, kernel0, user0, kernel1, user1;
+  ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel0, &user0);
+  const DWORD start = ::GetTickCount();
+  int status = 0;
   try {
     http.Get();
   } catch (const EHttpException& e) {
     std::fflush(stdout);
     std::fprintf(stderr, "netprobe: %d %s\n", e.ErrorCode, e.what());
-    return 1;
+    status = 1;
   }
   std::fflush(stdout);
-  return 0;
+  if (times) {
+    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel1, &user1);
+    auto ms = [](const FILETIME& a, const FILETIME& b) {
+      const auto v = [](const FILETIME& f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+      return static_cast<double>(v(b) - v(a)) / 10000.0;
+    };
+    std::fprintf(stderr, "times: cpu %.1f ms, wall %lu ms\n", ms(user0, user1) + ms(kernel0, kernel1),
+                 static_cast<unsigned long>(::GetTickCount() - start));
+  }
+  return status;
 }
 
 int Ping(const Arguments& a) {
@@ -170,7 +185,7 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "get")
       return Get(Parse(argc, argv, {"--proxy", "--socks", "--socks-level", "--socks-user", "--socks-password",
-                                     "--timeout", "-o"}));
+                                     "--timeout", "-o", "--times"}));
     if (command == "ping") return Ping(Parse(argc, argv, {"--timeout", "--size", "--ttl"}));
     if (command == "lookup") return Lookup(Parse(argc, argv, {}));
     throw Usage{"unknown command " + command};
