@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/TestSupport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,17 +16,7 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds && !done(); waited += 5) {
-    rtl::Application().ProcessMessages();
-    if (!done()) ::Sleep(5);
-  }
-  return done();
-}
 
-void Pump(int milliseconds) {
-  PumpUntil([] { return false; }, milliseconds);
-}
 
 // A connected pair: Server (plain) and Client (line mode).
 struct Pair {

@@ -5,24 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/TestSupport.h"
+
 #include <string>
 #include <vector>
 
 #include "rtl/win32/Application.h"
 
-namespace {
-
-// Pumps messages until Done or five seconds.
-template <typename Predicate>
-bool PumpUntil(Predicate done) {
-  for (int i = 0; i < 500 && !done(); ++i) {
-    rtl::Application().ProcessMessages();
-    ::Sleep(10);
-  }
-  return done();
-}
-
-}  // namespace
 
 TEST(Ping, LoopbackAnswers) {
   TPing ping(nullptr);
@@ -93,10 +82,7 @@ TEST(Ping, NameLookups) {
   ping.DnsLookup("localhost");
   ping.DnsLookup("localhost");
   ASSERT_TRUE(PumpUntil([&] { return !done.empty(); }));
-  for (int i = 0; i < 30; ++i) {  // time for a stray first answer
-    rtl::Application().ProcessMessages();
-    ::Sleep(10);
-  }
+  Pump(300);  // time for a stray first answer
   EXPECT_EQ(1u, done.size());
 
   done.clear();

@@ -6,21 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/TestSupport.h"
+
 #include <functional>
 #include <string>
 
-namespace {
-
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ESocketException& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
-
-}  // namespace
 
 TEST(SocketLibrary, LoadsOnFirstUseAndAgainAfterUnload) {
   UnloadSocketLibrary();

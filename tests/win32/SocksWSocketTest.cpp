@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/TestSupport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,13 +15,6 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds && !done(); waited += 5) {
-    rtl::Application().ProcessMessages();
-    if (!done()) ::Sleep(5);
-  }
-  return done();
-}
 
 std::string B(std::initializer_list<int> bytes) {
   std::string s;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/TestSupport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,22 +16,7 @@
 
 namespace {
 
-bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds && !done(); waited += 5) {
-    rtl::Application().ProcessMessages();
-    if (!done()) ::Sleep(5);
-  }
-  return done();
-}
 
-std::string ErrorOf(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ESocketException& e) {
-    return e.Message();
-  }
-  return "(no error)";
-}
 
 // A loopback listener that takes one connection into Server and collects
 // what it receives.
