@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "rtl/win32/Application.h"
+
 void TCustomLineWSocket::SetLineMode(bool value) {
   if (value == FLineMode) return;
   FLineMode = value;
@@ -97,4 +99,24 @@ void TCustomLineWSocket::TriggerSessionClosed(std::uint16_t error) {
   FLine.Clear();
   FLineLength = 0;
   TCustomSocksWSocket::TriggerSessionClosed(error);
+}
+
+int TCustomSyncWSocket::WaitUntilSet(const bool& flag) {
+  const DWORD start = ::GetTickCount();
+  while (!flag) {
+    if ((TimeLimit > 0 && ::GetTickCount() - start >= static_cast<DWORD>(TimeLimit)) ||
+        rtl::Application().Terminated() || QuitSeen())
+      return 12001;
+    // Waits for the next message instead of spinning; the short bound keeps
+    // the time limit honest.
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    PumpMessages();
+  }
+  return 0;
+}
+
+int TCustomSyncWSocket::RunAndWait(const std::function<void()>& proc, bool& flag) {
+  flag = false;
+  if (proc) proc();
+  return WaitUntilSet(flag);
 }

@@ -46,8 +46,23 @@ private:
   int FLineLength = 0;
 };
 
-// The socket the programs use: plain, with its SOCKS and line layers.
-class TWSocket : public TCustomLineWSocket {
+// Waiting for a socket event: the message loop keeps turning until a flag
+// is set, the time limit passes or the program ends.
+class TCustomSyncWSocket : public TCustomLineWSocket {
 public:
   using TCustomLineWSocket::TCustomLineWSocket;
+
+  // Milliseconds a wait may take; 0 is no limit.
+  int TimeLimit = 0;
+  // 0 once Flag is set; 12001 when the time limit passed or the program or
+  // the socket's own loop met the end of the message loop.
+  int WaitUntilSet(const bool& flag);
+  // Clears Flag, runs Proc (when given), then waits for Flag.
+  int RunAndWait(const std::function<void()>& proc, bool& flag);
+};
+
+// The socket the programs use: plain, with its SOCKS, line and wait layers.
+class TWSocket : public TCustomSyncWSocket {
+public:
+  using TCustomSyncWSocket::TCustomSyncWSocket;
 };

@@ -126,6 +126,7 @@ protected:
   void BindLocal();
   void ResolveDestination(const std::string& what, bool forListen);
 
+  bool QuitSeen() const { return FTerminated; }
   bool FDestroying = false;
   sockaddr_in FSin{};
   bool FAddrResolved = false, FPortResolved = false, FProtoResolved = false, FLocalPortResolved = false;

@@ -178,3 +178,54 @@ TEST(HttpCli, RefusedConnection) {
   }
   EXPECT_EQ(10061, http.DoneError());
 }
+
+TEST(HttpCli, HeaderLinesAtTheReceiveBufferLimit) {
+  // The receive buffer holds 8192 bytes: a header line that needs 8192 bytes
+  // with its CR LF is read; one byte more is "HTTP line too long", and the
+  // request ends with the close of the connection instead of hanging.
+  for (size_t total : {size_t{8191}, size_t{8192}, size_t{8193}, size_t{8194}}) {
+    const std::string name = "X-Long: ";
+    const std::string line = name + std::string(total - 2 - name.size(), 'v');
+    ScriptedHttpServer server([&](const std::string&) { return "HTTP/1.0 200 OK\r\n" + line + "\r\n\r\nbody"; });
+    THttpCli http(nullptr);
+    http.Timeout = 10000;
+    const std::string body = Body(http, server.Base() + "/long");
+    const bool fits = total <= 8192;
+    bool kept = false;
+    for (const auto& h : http.HeaderLines()) kept = kept || h == line;
+    EXPECT_EQ(fits, kept) << total;
+    EXPECT_EQ(fits ? "body" : "", body) << total;
+  }
+}
+
+TEST(HttpCli, CloseInTheMiddleOfTheHeader) {
+  ScriptedHttpServer server([](const std::string&) { return "HTTP/1.0 200 OK\r\nContent-Ty"; });
+  THttpCli http(nullptr);
+  http.Timeout = 10000;
+  bool headerEnd = false;
+  http.OnHeaderEnd = [&](THttpCli&) { headerEnd = true; };
+  EXPECT_EQ("", Body(http, server.Base() + "/cut"));
+  EXPECT_TRUE(headerEnd);
+  EXPECT_EQ(200, http.StatusCode());
+  EXPECT_EQ(hsReady, http.State());
+}
+
+TEST(HttpCli, PostBecomesGetAfterARedirection) {
+  ScriptedHttpServer server([](const std::string& request) -> std::string {
+    if (request.compare(0, 11, "POST /form ") == 0) return "HTTP/1.0 302 Found\r\nLocation: /done\r\n\r\n";
+    if (request.compare(0, 10, "GET /done ") == 0) return "HTTP/1.0 200 OK\r\n\r\nthanks";
+    return "HTTP/1.0 500 Unexpected\r\n\r\n";
+  });
+  THttpCli http(nullptr);
+  rtl::TMemoryStream post, received;
+  post.WriteBuffer("a=1&b=2", 7);
+  post.SetPosition(0);
+  http.PostStream = &post;
+  http.ReceiveStream = &received;
+  http.URL = server.Base() + "/form";
+  http.Post();
+  EXPECT_EQ("thanks", received.ToString());
+  ASSERT_EQ(2u, server.requests.size());
+  EXPECT_NE(std::string::npos, server.requests[0].find("\r\nContent-Length: 7\r\n"));
+  EXPECT_NE(std::string::npos, server.requests[0].find("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
+}

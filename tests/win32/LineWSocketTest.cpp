@@ -114,3 +114,24 @@ TEST(LineWSocket, EditingAndEcho) {
   ASSERT_TRUE(PumpUntil([&] { return p.echoed.size() >= 8; }));
   EXPECT_EQ(std::string("ab\b \bc\r\n"), p.echoed);
 }
+
+TEST(SyncWSocket, WaitsForAnEventOrTheTimeLimit) {
+  TWSocket listening(nullptr);
+  listening.SetAddr("127.0.0.1");
+  listening.SetPort("0");
+  listening.Listen();
+  TWSocket client(nullptr);
+  bool connected = false;
+  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t) { connected = true; };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listening.LocalPort());
+  client.TimeLimit = 10000;
+  EXPECT_EQ(0, client.RunAndWait([&] { client.Connect(); }, connected));
+  EXPECT_TRUE(connected);
+
+  bool never = false;
+  client.TimeLimit = 150;
+  const DWORD start = ::GetTickCount();
+  EXPECT_EQ(12001, client.WaitUntilSet(never));
+  EXPECT_GE(::GetTickCount() - start, 140u);
+}
