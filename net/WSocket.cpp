@@ -450,6 +450,12 @@ void TCustomWSocket::Connect() {
   const TWSocketApi& api = WSocketApi();
   if (FType == SOCK_DGRAM) {
     BindLocal();
+    if (MultiCast && MultiCastIpTTL != 1) {
+      const int ttl = MultiCastIpTTL;
+      if (api.setsockopt(FHSocket, IPPROTO_IP, 3 /* IP_MULTICAST_TTL of Windows Sockets 1.1 */,
+                         reinterpret_cast<const char*>(&ttl), sizeof ttl) == SOCKET_ERROR)
+        return ReportSocketError("setsockopt(IP_MULTICAST_TTL)");
+    }
     if (FSin.sin_addr.s_addr == INADDR_BROADCAST) {
       const int one = 1;
       if (api.setsockopt(FHSocket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&one), sizeof one) == SOCKET_ERROR)
@@ -595,11 +601,24 @@ void TCustomWSocket::Listen() {
   FQueue.Discard();
   FHSocket = api.socket(AF_INET, FType, FProto);
   if (FHSocket == INVALID_SOCKET) return ReportSocketError("socket");
+  if (FType == SOCK_DGRAM && ReuseAddr) {
+    const int on = -1;
+    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+      return ReportSocketError("setsockopt(SO_REUSEADDR)");
+  }
   if (api.bind(FHSocket, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) != 0) {
     ReportSocketError("Bind");
     return Close();
   }
   ChangeState(wsBound);
+  if (FType == SOCK_DGRAM && MultiCast) {
+    struct {
+      std::uint32_t group, iface;
+    } membership{static_cast<std::uint32_t>(api.inet_addr(MultiCastAddrStr.c_str())), INADDR_ANY};
+    if (api.setsockopt(FHSocket, IPPROTO_IP, 5 /* IP_ADD_MEMBERSHIP of Windows Sockets 1.1 */,
+                       reinterpret_cast<const char*>(&membership), sizeof membership) == SOCKET_ERROR)
+      return ReportSocketError("setsockopt(IP MULTICAST)");
+  }
   if (FType == SOCK_STREAM) {
     if (api.listen(FHSocket, 5) != 0) return ReportSocketError("Listen");
     ChangeState(wsListening);
@@ -698,6 +717,7 @@ void TCustomWSocket::DnsLookup(const std::string& hostName) {
   }
   if (!WindowHandle()) return RaiseError("DnsLookup: Window not assigned");
   FSavedLookup = false;
+  FReverseLookup = false;
   FDnsLookupHandle = api.WSAAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, hostName.c_str(), FDnsLookupBuffer,
                                                sizeof FDnsLookupBuffer);
   if (!FDnsLookupHandle)
@@ -719,7 +739,11 @@ void TCustomWSocket::HandleLookupDone(WPARAM wParam, LPARAM lParam) {
   if (reinterpret_cast<HANDLE>(wParam) != FDnsLookupHandle) return;
   FDnsLookupHandle = nullptr;
   const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
-  if (error == 0) {
+  if (error == 0 && FReverseLookup) {
+    const auto* entry = reinterpret_cast<const hostent*>(FDnsLookupBuffer);
+    FDnsResult = entry->h_name ? entry->h_name : "";
+    FDnsResultList.assign(1, FDnsResult);
+  } else if (error == 0) {
     const auto* entry = reinterpret_cast<const hostent*>(FDnsLookupBuffer);
     for (int i = 0; entry->h_addr_list && entry->h_addr_list[i] && i < 256; ++i) {
       std::uint32_t a;
@@ -739,4 +763,62 @@ void TCustomWSocket::CancelLookup() {
   }
   FDnsLookupHandle = nullptr;
   if (!FDestroying) TriggerDnsLookupDone(WSAEINTR);
+}
+
+// ---------------------------------------------------------------- datagrams and local texts
+
+int TCustomWSocket::SendTo(const sockaddr_in& dest, const void* data, int length) {
+  const int result = WSocketApi().sendto(FHSocket, static_cast<const char*>(data), length,
+                                         FSendFlags == wsSendUrgent ? MSG_OOB : 0,
+                                         reinterpret_cast<const sockaddr*>(&dest), sizeof dest);
+  if (result > 0 && OnSendData) OnSendData(*this, result);
+  return result;
+}
+
+int TCustomWSocket::ReceiveFrom(void* buffer, int size, sockaddr_in& from) {
+  int length = sizeof from;
+  const int n = WSocketApi().recvfrom(FHSocket, static_cast<char*>(buffer), size, 0,
+                                      reinterpret_cast<sockaddr*>(&from), &length);
+  if (n < 0) FLastError = WSocketApi().WSAGetLastError();
+  else FReadCount += n;
+  return n;
+}
+
+std::string TCustomWSocket::GetXAddr() {
+  if (FState != wsBound && FState != wsConnected && FState != wsListening) return "error";
+  sockaddr_in local{};
+  int length = sizeof local;
+  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
+  return Dotted(local.sin_addr.s_addr);
+}
+
+std::string TCustomWSocket::GetXPort() {
+  if (FState != wsBound && FState != wsConnected && FState != wsListening) return "error";
+  sockaddr_in local{};
+  int length = sizeof local;
+  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
+  return std::to_string(WSocketApi().ntohs(local.sin_port));
+}
+
+void TCustomWSocket::ReverseDnsLookup(const std::string& addrText) {
+  if (addrText.empty() || addrText.size() > 256) {
+    RaiseError("ReverseDnsLookup: Invalid host name.");
+    TriggerDnsLookupDone(WSAEINVAL);
+    return;
+  }
+  const TWSocketApi& api = WSocketApi();
+  if (FDnsLookupHandle) {
+    api.WSACancelAsyncRequest(FDnsLookupHandle);
+    FDnsLookupHandle = nullptr;
+  }
+  FDnsResult.clear();
+  FDnsResultList.clear();
+  FReverseLookup = true;
+  const unsigned long address = api.inet_addr(addrText.c_str());
+  if (!WindowHandle()) return RaiseError("ReverseDnsLookup: Window not assigned");
+  FDnsLookupHandle = api.WSAAsyncGetHostByAddr(WindowHandle(), WM_REVERSE_LOOKUP_DONE,
+                                               reinterpret_cast<const char*>(&address), 4, PF_INET,
+                                               FDnsLookupBuffer, sizeof FDnsLookupBuffer);
+  if (!FDnsLookupHandle)
+    RaiseError(rtl::Format("%s: can't start DNS lookup, error #%d", addrText.c_str(), api.WSAGetLastError()));
 }

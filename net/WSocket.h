@@ -68,6 +68,11 @@ public:
   int LingerTimeout = 0;
   unsigned ComponentOptions = 0;
   bool MultiThreaded = false;
+  // Datagram options.
+  bool MultiCast = false;
+  std::string MultiCastAddrStr;
+  int MultiCastIpTTL = 1;
+  bool ReuseAddr = false;
 
   virtual void Connect();
   void Close() { CloseSocketHandle(true, 0); }
@@ -85,9 +90,16 @@ public:
   int Send(const void* data, int length);
   int SendText(const std::string& text);
   int Receive(void* buffer, int size);
+  // Datagrams: one to the given address, one from whoever sent it.
+  int SendTo(const sockaddr_in& dest, const void* data, int length);
+  int ReceiveFrom(void* buffer, int size, sockaddr_in& from);
+  // The local side as bound: "error" unless bound, connected or listening.
+  std::string GetXAddr();
+  std::string GetXPort();
   std::string ReceiveText();
 
   void DnsLookup(const std::string& hostName);
+  void ReverseDnsLookup(const std::string& addrText);
   void CancelLookup();
   void PumpMessages();
 
@@ -153,6 +165,7 @@ private:
   HANDLE FDnsLookupHandle = nullptr;
   char FDnsLookupBuffer[MAXGETHOSTSTRUCT + 1] = {};
   bool FSavedLookup = false;
+  bool FReverseLookup = false;
   WPARAM FSavedWParam = 0;
   LPARAM FSavedLParam = 0;
   std::string FDnsResult;

@@ -139,3 +139,51 @@ TEST(WSocket, NameLookups) {
   socket.DnsLookup("");
   EXPECT_EQ((std::vector<int>{WSAEINVAL}), done);
 }
+
+TEST(WSocket, DatagramsAndLocalTexts) {
+  // Declared before the sockets: their destructors still report the close.
+  std::vector<TSocketState> states;
+  std::string got, from;
+  TWSocket receiver(nullptr);
+  receiver.SetProto("udp");
+  receiver.SetAddr("127.0.0.1");
+  receiver.SetPort("0");
+  receiver.ReuseAddr = true;
+  receiver.OnChangeState = [&](TCustomWSocket&, TSocketState, TSocketState s) { states.push_back(s); };
+  receiver.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) {
+    char buffer[256];
+    sockaddr_in sender{};
+    const int n = s.ReceiveFrom(buffer, sizeof buffer, sender);
+    if (n > 0) got.assign(buffer, static_cast<size_t>(n));
+    from = WSocketApi().inet_ntoa(sender.sin_addr);
+  };
+  receiver.Listen();
+  EXPECT_EQ((std::vector<TSocketState>{wsBound, wsListening, wsConnected}), states);
+  EXPECT_EQ("127.0.0.1", receiver.GetXAddr());
+  const std::string port = receiver.GetXPort();
+  EXPECT_NE("0", port);
+
+  TWSocket sender(nullptr);
+  sender.SetProto("udp");
+  sender.SetAddr("127.0.0.1");
+  sender.SetPort(port);
+  sender.Connect();
+  EXPECT_EQ(wsConnected, sender.State()) << "a datagram socket is connected at once";
+  EXPECT_EQ(5, sender.SendText("hello"));
+  ASSERT_TRUE(PumpUntil([&] { return !got.empty(); }));
+  EXPECT_EQ("hello", got);
+  EXPECT_EQ("127.0.0.1", from);
+  EXPECT_EQ("error", TWSocket(nullptr).GetXAddr());
+}
+
+TEST(WSocket, ReverseLookupOfLoopback) {
+  TWSocket socket(nullptr);
+  int done = -1;
+  socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t e) { done = e; };
+  socket.ReverseDnsLookup("127.0.0.1");
+  ASSERT_TRUE(PumpUntil([&] { return done >= 0; }));
+  EXPECT_EQ(0, done);
+  EXPECT_FALSE(socket.DnsResult().empty());
+  EXPECT_EQ(1u, socket.DnsResultList().size());
+  EXPECT_EQ("ReverseDnsLookup: Invalid host name.", ErrorOf([&] { socket.ReverseDnsLookup(""); }));
+}
