@@ -32,16 +32,16 @@ class TMessageForm : public TForm {
 public:
   TMessageForm(const std::string& message, TMsgDlgType type, unsigned buttons) : TForm(nullptr) {
     const DialogLook look = LookFor(type);
-    struct ButtonSpec {
+    struct ButtonChoice {
       unsigned flag;
       const char* text;
       int result;
     };
-    std::vector<ButtonSpec> specs;
-    for (const ButtonSpec& b : {ButtonSpec{mbYes, "&Ja", mrYes}, ButtonSpec{mbNo, "&Nein", mrNo},
-                                ButtonSpec{mbOK, "OK", mrOk}})
-      if (buttons & b.flag) specs.push_back(b);
-    if (specs.empty()) specs.push_back({mbOK, "OK", mrOk});
+    std::vector<ButtonChoice> choices;
+    for (const ButtonChoice& b : {ButtonChoice{mbYes, "&Ja", mrYes}, ButtonChoice{mbNo, "&Nein", mrNo},
+                                ButtonChoice{mbOK, "OK", mrOk}})
+      if (buttons & b.flag) choices.push_back(b);
+    if (choices.empty()) choices.push_back({mbOK, "OK", mrOk});
 
     // Measure the text as the dialog font draws it, wrapped at a third of
     // the screen.
@@ -55,7 +55,7 @@ public:
     const int margin = 8, iconSize = 32, gap = 10, buttonW = 75, buttonH = 25, buttonGap = 8;
     const int textLeft = margin + iconSize + gap;
     const int textHeight = std::max<int>(text.bottom, iconSize);
-    const int buttonsWidth = static_cast<int>(specs.size()) * buttonW + (static_cast<int>(specs.size()) - 1) * buttonGap;
+    const int buttonsWidth = static_cast<int>(choices.size()) * buttonW + (static_cast<int>(choices.size()) - 1) * buttonGap;
     const int width = std::max<int>(textLeft + text.right + margin, buttonsWidth + 2 * margin);
     const int height = margin + textHeight + 2 * margin + buttonH + margin;
 
@@ -75,14 +75,14 @@ public:
     FText->SetBounds(textLeft, margin + (textHeight - text.bottom) / 2, text.right, text.bottom);
 
     int x = (width - buttonsWidth) / 2;
-    for (size_t i = 0; i < specs.size(); ++i) {
+    for (size_t i = 0; i < choices.size(); ++i) {
       auto button = std::make_unique<TButton>(*this, x, height - margin - buttonH, buttonW, buttonH,
-                                              specs[i].text, i == 0);
+                                              choices[i].text, i == 0);
       // Give the buttons the system's ids, so that tests and screen readers
       // know Yes from No.
       ::SetWindowLongPtrA(button->Handle(), GWLP_ID,
-                          specs[i].result == mrOk ? IDOK : specs[i].result == mrYes ? IDYES : IDNO);
-      button->ModalResult = specs[i].result;
+                          choices[i].result == mrOk ? IDOK : choices[i].result == mrYes ? IDYES : IDNO);
+      button->ModalResult = choices[i].result;
       x += buttonW + buttonGap;
       FButtons.push_back(std::move(button));
     }
