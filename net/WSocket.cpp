@@ -90,31 +90,28 @@ void TCustomWSocket::ResetToDefaults() {
 
 // ---------------------------------------------------------------- properties
 
+// Addr, Port and Proto share one rule: the same text again changes nothing;
+// anything else only while closed, and it must be resolved again.
+void TCustomWSocket::SetDestinationPart(const std::string& value, const char* name, std::string& text,
+                                        bool& assigned, bool& resolved) {
+  const std::string trimmed = rtl::Trim(value);
+  if (assigned && trimmed == text) return;
+  if (FState != wsClosed) return RaiseError(std::string("Cannot change ") + name + " if not closed");
+  text = trimmed;
+  assigned = !trimmed.empty();
+  resolved = false;
+}
+
 void TCustomWSocket::SetAddr(const std::string& value) {
-  const std::string text = rtl::Trim(value);
-  if (FAddrAssigned && text == FAddrStr) return;
-  if (FState != wsClosed) return RaiseError("Cannot change Addr if not closed");
-  FAddrStr = text;
-  FAddrAssigned = !text.empty();
-  FAddrResolved = false;
+  SetDestinationPart(value, "Addr", FAddrStr, FAddrAssigned, FAddrResolved);
 }
 
 void TCustomWSocket::SetPort(const std::string& value) {
-  const std::string text = rtl::Trim(value);
-  if (FPortAssigned && text == FPortStr) return;
-  if (FState != wsClosed) return RaiseError("Cannot change Port if not closed");
-  FPortStr = text;
-  FPortAssigned = !text.empty();
-  FPortResolved = false;
+  SetDestinationPart(value, "Port", FPortStr, FPortAssigned, FPortResolved);
 }
 
 void TCustomWSocket::SetProto(const std::string& value) {
-  const std::string text = rtl::Trim(value);
-  if (FProtoAssigned && text == FProtoStr) return;
-  if (FState != wsClosed) return RaiseError("Cannot change Proto if not closed");
-  FProtoStr = text;
-  FProtoAssigned = !text.empty();
-  FProtoResolved = false;
+  SetDestinationPart(value, "Proto", FProtoStr, FProtoAssigned, FProtoResolved);
 }
 
 void TCustomWSocket::SetLocalAddr(const std::string& value) {

@@ -145,6 +145,8 @@ protected:
   int FProto = IPPROTO_TCP, FType = SOCK_STREAM;
 
 private:
+  void SetDestinationPart(const std::string& value, const char* name, std::string& text, bool& assigned,
+                          bool& resolved);
   void HandleSocketEvent(WPARAM wParam, LPARAM lParam);
   void HandleLookupDone(WPARAM wParam, LPARAM lParam);
 
