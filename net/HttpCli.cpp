@@ -50,6 +50,15 @@ THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
     FSocketFailed = true;
     if (OnSocketError) OnSocketError(*this);
   };
+  FSocket->OnSocksConnected = [this](TCustomWSocket& s, std::uint16_t e) {
+    if (OnSocksConnected) OnSocksConnected(s, e);
+  };
+  FSocket->OnSocksError = [this](TCustomWSocket& s, int e, const std::string& m) {
+    if (OnSocksError) OnSocksError(s, e, m);
+  };
+  FSocket->OnSocksAuthState = [this](TCustomWSocket& s, TSocksAuthState state) {
+    if (OnSocksAuthState) OnSocksAuthState(s, state);
+  };
 }
 
 THttpCli::~THttpCli() {
@@ -90,20 +99,7 @@ void THttpCli::StartRequest(THttpRequest request) {
   FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
   SetState(hsNotConnected);
   FRequestType = request;
-  FHeaderLines.clear();
-  FDoneError = 0;
-  FDocumentName.clear();
-  FStatusCode = 0;
-  FReasonPhrase.clear();
-  FReceivedCount = FSentCount = 0;
-  FHeaderLineCount = FBodyPieceCount = 0;
-  FContentLength = -1;
-  FContentType.clear();
-  FMaySend = false;
-  FLocation = URL;
-  FRedirections = 0;
-  FLocationFlag = FInHeader = FBodyMode = false;
-  FBuffer.TakeAll();
+  ResetRequestState();
 
   std::string port;
   if (Proxy.empty()) {
@@ -133,6 +129,28 @@ void THttpCli::StartRequest(THttpRequest request) {
   FDocumentName = DocumentNameOf(FDocumentName);
   FTargetPort = port;
   StartLookup();
+}
+
+void THttpCli::ResetRequestState() {
+  FHeaderLines.clear();
+  FDoneError = 0;
+  FDocumentName.clear();
+  FStatusCode = 0;
+  FReasonPhrase.clear();
+  FReceivedCount = FSentCount = 0;
+  FHeaderLineCount = FBodyPieceCount = 0;
+  FContentLength = -1;
+  FContentType.clear();
+  FMaySend = false;
+  FLocation = URL;
+  FRedirections = 0;
+  FLocationFlag = FInHeader = FBodyMode = FFollowOnClose = false;
+  FBuffer.TakeAll();
+}
+
+void THttpCli::CloseConnection() {
+  FSocket->Close();
+  FConnected = false;
 }
 
 void THttpCli::EndWithFailure(std::uint16_t error, const std::string& reason) {
@@ -197,12 +215,14 @@ void THttpCli::SessionConnected(std::uint16_t error) {
   }
   FConnected = true;
   SetState(hsConnected);
+  FireSessionConnected();
   FBodyMode = false;
   SetState(hsWaitingHeader);
   try {
     switch (FRequestType) {
       case httpPOST:
         SendRequest("POST");
+        FireSendBegin();
         FMaySend = true;
         SendNext();
         break;
@@ -210,8 +230,7 @@ void THttpCli::SessionConnected(std::uint16_t error) {
       default: SendRequest("GET"); break;
     }
   } catch (const std::exception&) {
-    FSocket->Close();
-    FConnected = false;
+    CloseConnection();
   }
 }
 
@@ -239,10 +258,21 @@ void THttpCli::SendRequest(const std::string& method) {
   ContentRangeBegin.clear();
   ContentRangeEnd.clear();
   AcceptRanges.clear();
-  const std::string header = BuildRequestHeader(f, [this](std::string& line) {
-    if (OnCommand) OnCommand(*this, line);
-  });
+  FRequestBuffer.clear();
+  FireRequestHeaderBegin();
+  for (std::string& line : RequestHeaderLines(f)) WriteRequestLine(std::move(line));
+  FireRequestHeaderEnd();
+  WriteRequestLine(std::string());
+  FRequestBuffer += "\r\n";
+  // The whole header goes in one send.
+  const std::string header = std::move(FRequestBuffer);
+  FRequestBuffer.clear();
   FSocket->Send(header.data(), static_cast<int>(header.size()));
+}
+
+void THttpCli::WriteRequestLine(std::string line) {
+  if (OnCommand) OnCommand(*this, line);
+  AppendRequestLine(FRequestBuffer, line);
 }
 
 void THttpCli::SendNext() {
@@ -251,9 +281,11 @@ void THttpCli::SendNext() {
   const std::int32_t n = PostStream->Read(buffer, sizeof buffer);
   if (n > 0) {
     FSentCount += n;
+    FireSendData(buffer, n);
     FSocket->Send(buffer, n);
   } else {
     FMaySend = false;
+    FireSendEnd();
   }
 }
 
@@ -263,7 +295,7 @@ void THttpCli::DataAvailable() {
   // Body bytes need no line cutting: with nothing pending they are read in
   // large pieces straight from the socket, which saves most of the calls
   // (and under Wine most of the cost) of a large download.
-  if (FState == hsWaitingBody && FBuffer.Pending() == 0 && FRequestType != httpABORT) {
+  if (FState == hsWaitingBody && FBuffer.Pending() == 0 && FRequestType != httpAbort) {
     // Drained here while full pieces keep coming (a bounded number of them,
     // so that the message loop keeps turning).
     FBodyBuffer.resize(256 * 1024);
@@ -279,7 +311,7 @@ void THttpCli::DataAvailable() {
   if (room <= 0) throw EHttpException("HTTP line too long", 4);
   char chunk[THttpReceiveBuffer::kCapacity];
   const int n = FSocket->Receive(chunk, room);
-  if (FRequestType == httpABORT || n <= 0) return;
+  if (FRequestType == httpAbort || n <= 0) return;
   FBuffer.Append(chunk, n);
   if (FState == hsWaitingBody) {
     BodyPiece(FBuffer.TakeAll());
@@ -293,16 +325,12 @@ void THttpCli::DataAvailable() {
 
 void THttpCli::HeaderLine(const std::string& line) {
   if (FBodyMode) return BodyPiece(line);
-  if (FHeaderLineCount == 0) {
-    FInHeader = true;
-    if (OnHeaderBegin) OnHeaderBegin(*this);
-  }
+  if (FHeaderLineCount == 0) FireHeaderBegin();
   ++FHeaderLineCount;
   if (FHeaderLineCount == 1 && StartsWithHtml(line)) {
     if (FContentType.empty()) FContentType = "text/html";
     FBodyMode = true;
-    FInHeader = false;
-    if (OnHeaderEnd) OnHeaderEnd(*this);
+    FireHeaderEnd();
     BodyPiece(line);
     // Complete lines still in the buffer go to the body without their line
     // ends, as the header reader cut them; later data as it arrives.
@@ -331,7 +359,7 @@ void THttpCli::HeaderLine(const std::string& line) {
         FContentType = Lower(parsed.Value);
       } else if (parsed.Name == "set-cookie") {
         bool accept = true;
-        if (OnCookie) OnCookie(*this, parsed.Value, accept);
+        FireCookie(parsed.Value, accept);
       }
     }
     if (OnHeaderData) OnHeaderData(*this);
@@ -339,8 +367,7 @@ void THttpCli::HeaderLine(const std::string& line) {
   }
   // The empty line ends the header.
   if (FLocationFlag) {
-    FInHeader = false;
-    if (OnHeaderEnd) OnHeaderEnd(*this);
+    FireHeaderEnd();
     FBuffer.TakeAll();
     FHeaderLineCount = FBodyPieceCount = 0;
     FFollowOnClose = true;
@@ -350,25 +377,23 @@ void THttpCli::HeaderLine(const std::string& line) {
   if (FContentLength != 0) {
     FDocumentName = HtmlDocumentName(FDocumentName, FContentType);
     SetState(hsWaitingBody);
-    FInHeader = false;
-    if (OnHeaderEnd) OnHeaderEnd(*this);
+    FireHeaderEnd();
     if (FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
     if (FStatusCode >= 400) FSocket->Close();
     return;
   }
-  FInHeader = false;
-  if (OnHeaderEnd) OnHeaderEnd(*this);
+  FireHeaderEnd();
   SetReady();
 }
 
 void THttpCli::BodyPiece(const std::string& piece) { BodyPiece(piece.data(), static_cast<int>(piece.size())); }
 
 void THttpCli::BodyPiece(const char* data, int length) {
-  if (FBodyPieceCount == 0 && OnDocBegin) OnDocBegin(*this);
+  if (FBodyPieceCount == 0) FireDocBegin();
   ++FBodyPieceCount;
   FReceivedCount += length;
   if (ReceiveStream && length > 0) ReceiveStream->WriteBuffer(data, length);
-  if (OnDocData) OnDocData(*this, data, length);
+  FireDocData(data, length);
 }
 
 void THttpCli::SessionClosed() {
@@ -378,12 +403,11 @@ void THttpCli::SessionClosed() {
     return FollowLocation();
   }
   if (FInHeader) {
-    FInHeader = false;
-    if (OnHeaderEnd) OnHeaderEnd(*this);
+    FireHeaderEnd();
     if (FLocationFlag) return FollowLocation();
     return SetReady();
   }
-  if (FBodyPieceCount > 0 && OnDocEnd) OnDocEnd(*this);
+  if (FBodyPieceCount > 0) FireDocEnd();
   SetReady();
 }
 
@@ -460,7 +484,7 @@ void THttpCli::FollowLocation() {
 // ---------------------------------------------------------------- waiting
 
 void THttpCli::Abort() {
-  FRequestType = httpABORT;
+  FRequestType = httpAbort;
   FFollowOnClose = false;
   FLocationFlag = false;
   FSocket->CancelLookup();
@@ -500,4 +524,45 @@ void THttpCli::RequestSync(THttpRequest request) {
     throw EHttpException(rtl::Format("HTTP request timed out after %.1f s", Timeout / 1000.0), 404);
   }
   if (FStatusCode >= 400) throw EHttpException(FReasonPhrase, FStatusCode);
+}
+
+// ---------------------------------------------------------------- events
+
+void THttpCli::FireCookie(const std::string& data, bool& accept) {
+  if (OnCookie) OnCookie(*this, data, accept);
+}
+void THttpCli::FireSessionConnected() {
+  if (OnSessionConnected) OnSessionConnected(*this);
+}
+void THttpCli::FireRequestHeaderBegin() {
+  if (OnRequestHeaderBegin) OnRequestHeaderBegin(*this);
+}
+void THttpCli::FireRequestHeaderEnd() {
+  if (OnRequestHeaderEnd) OnRequestHeaderEnd(*this);
+}
+void THttpCli::FireHeaderBegin() {
+  FInHeader = true;
+  if (OnHeaderBegin) OnHeaderBegin(*this);
+}
+void THttpCli::FireHeaderEnd() {
+  FInHeader = false;
+  if (OnHeaderEnd) OnHeaderEnd(*this);
+}
+void THttpCli::FireDocBegin() {
+  if (OnDocBegin) OnDocBegin(*this);
+}
+void THttpCli::FireDocData(const char* data, int length) {
+  if (OnDocData) OnDocData(*this, data, length);
+}
+void THttpCli::FireDocEnd() {
+  if (OnDocEnd) OnDocEnd(*this);
+}
+void THttpCli::FireSendBegin() {
+  if (OnSendBegin) OnSendBegin(*this);
+}
+void THttpCli::FireSendData(const char* data, int length) {
+  if (OnSendData) OnSendData(*this, data, length);
+}
+void THttpCli::FireSendEnd() {
+  if (OnSendEnd) OnSendEnd(*this);
 }

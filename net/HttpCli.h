@@ -18,13 +18,14 @@
 #include "rtl/core/Streams.h"
 #include "rtl/win32/Window.h"
 
-enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody, hsAborting };
-enum THttpRequest { httpABORT, httpGET, httpPOST, httpHEAD };
+enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody };
+enum THttpRequest { httpAbort, httpGET, httpPOST, httpHEAD };
 
 class EHttpException : public rtl::Exception {
 public:
-  EHttpException(std::string message, int errorCode) : rtl::Exception(std::move(message)), ErrorCode(errorCode) {}
-  int ErrorCode;
+  EHttpException(std::string message, std::uint16_t errorCode)
+      : rtl::Exception(std::move(message)), ErrorCode(errorCode) {}
+  std::uint16_t ErrorCode;
 };
 
 class THttpCli : public rtl::TComponent {
@@ -38,7 +39,7 @@ public:
 
   // Request settings.
   std::string URL, Proxy, ProxyPort = "80", LocalAddr = "0.0.0.0";
-  std::string Agent, Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*", Reference, Sender;
+  std::string Agent = "Mozilla/3.0 (compatible)", Accept = "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*", Reference, Sender;
   std::string ContentTypePost = "application/x-www-form-urlencoded", Cookie;
   bool NoCache = false;
   double ModifiedSince = 0;
@@ -81,21 +82,49 @@ public:
   void StartRequest(THttpRequest request);
   void Abort();
 
-  std::function<void(THttpCli&)> OnStateChange;
-  std::function<void(THttpCli&, THttpRequest, std::uint16_t error)> OnRequestDone;
-  std::function<void(THttpCli&)> OnHeaderData;
-  std::function<void(THttpCli&)> OnHeaderBegin, OnHeaderEnd, OnDocBegin, OnDocEnd, OnLocationChange;
-  std::function<void(THttpCli&, const char* data, int length)> OnDocData;
+  using TNotify = std::function<void(THttpCli&)>;
+  using TDocData = std::function<void(THttpCli&, const char* data, int length)>;
+  // Kept for callers that assign it; the component has nothing to trace.
+  TNotify OnTrace;
+  TNotify OnSessionConnected, OnHeaderData, OnHeaderBegin, OnHeaderEnd;
+  TNotify OnRequestHeaderBegin, OnRequestHeaderEnd;
+  TNotify OnDocBegin, OnDocEnd, OnSendBegin, OnSendEnd;
+  TDocData OnDocData, OnSendData;
   std::function<void(THttpCli&, std::string& line)> OnCommand;
+  TNotify OnStateChange;
+  std::function<void(THttpCli&, THttpRequest, std::uint16_t error)> OnRequestDone;
+  TNotify OnLocationChange;
   std::function<void(THttpCli&, const std::string& data, bool& accept)> OnCookie;
-  std::function<void(THttpCli&)> OnSocketError;
+  // The socket's SOCKS events, passed on with the socket as sender.
+  std::function<void(TCustomWSocket&, std::uint16_t error)> OnSocksConnected;
+  std::function<void(TCustomWSocket&, TSocksAuthState)> OnSocksAuthState;
+  std::function<void(TCustomWSocket&, int error, const std::string& msg)> OnSocksError;
+  TNotify OnSocketError;
+
+protected:
+  virtual void WriteRequestLine(std::string line);
+  virtual void StartLookup();
+  virtual void CloseConnection();
+  virtual void ResetRequestState();
+  virtual void FollowLocation();
+  virtual void FireCookie(const std::string& data, bool& accept);
+  virtual void FireSessionConnected();
+  virtual void FireRequestHeaderBegin();
+  virtual void FireRequestHeaderEnd();
+  virtual void FireHeaderBegin();
+  virtual void FireHeaderEnd();
+  virtual void FireDocBegin();
+  virtual void FireDocData(const char* data, int length);
+  virtual void FireDocEnd();
+  virtual void FireSendBegin();
+  virtual void FireSendData(const char* data, int length);
+  virtual void FireSendEnd();
 
 private:
   class THttpWindow;
   LRESULT WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void SetState(THttpState state);
   void SetReady();
-  void StartLookup();
   void EndWithFailure(std::uint16_t error, const std::string& reason);
   void LookupDone(std::uint16_t error);
   void SessionConnected(std::uint16_t error);
@@ -106,7 +135,6 @@ private:
   void BodyPiece(const std::string& piece);
   void BodyPiece(const char* data, int length);
   void ComputeLocation(const std::string& value);
-  void FollowLocation();
   void SendRequest(const std::string& method);
 
   std::unique_ptr<THttpWindow> FWindow;
@@ -124,6 +152,7 @@ private:
   std::uint16_t FDoneError = 0;
   std::int32_t FReceivedCount = 0, FSentCount = 0;
   THttpReceiveBuffer FBuffer;
+  std::string FRequestBuffer;
   std::vector<char> FBodyBuffer;
   int FHeaderLineCount = 0, FBodyPieceCount = 0;
   bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;

@@ -59,30 +59,44 @@ std::string HttpDateText(double DateTime) {
   return text;
 }
 
+std::vector<std::string> RequestHeaderLines(const THttpRequestFields& F) {
+  std::vector<std::string> lines;
+  lines.push_back(F.Method + " " + F.RequestPath + " HTTP/1.0");
+  if (!F.Sender.empty()) lines.push_back("From: " + F.Sender);
+  if (!F.Accept.empty()) lines.push_back("Accept: " + F.Accept);
+  if (!F.Reference.empty()) lines.push_back("Referer: " + F.Reference);
+  if (F.Method == "POST" && !F.ContentTypePost.empty()) lines.push_back("Content-Type: " + F.ContentTypePost);
+  if (!F.Agent.empty()) lines.push_back("User-Agent: " + F.Agent);
+  lines.push_back("Host: " + F.HostName);
+  if (F.NoCache) lines.push_back("Pragma: no-cache");
+  if (F.Method == "POST") lines.push_back("Content-Length: " + std::to_string(F.PostSize));
+  if (F.ModifiedSince != 0) lines.push_back("If-Modified-Since: " + HttpDateText(F.ModifiedSince) + " GMT");
+  if (!F.Username.empty()) lines.push_back("Authorization: Basic " + Base64Encode(F.Username + ":" + F.Password));
+  if (F.ThroughProxy && !F.ProxyUsername.empty())
+    lines.push_back("Proxy-Authorization: Basic " + Base64Encode(F.ProxyUsername + ":" + F.ProxyPassword));
+  if (!F.Cookie.empty()) lines.push_back("Cookie: " + F.Cookie);
+  if (!F.ContentRangeBegin.empty() || !F.ContentRangeEnd.empty())
+    lines.push_back("Range: bytes=" + F.ContentRangeBegin + "-" + F.ContentRangeEnd);
+  return lines;
+}
+
+void AppendRequestLine(std::string& header, const std::string& line) {
+  // A line emptied by a handler is dropped: its line end alone would end the
+  // header there and cut off every line after it.
+  if (line.empty()) return;
+  header += line;
+  header += "\r\n";
+}
+
 std::string BuildRequestHeader(const THttpRequestFields& F, const std::function<void(std::string&)>& OnCommand) {
   std::string out;
-  auto write = [&](std::string line) {
+  std::vector<std::string> lines = RequestHeaderLines(F);
+  lines.emplace_back();
+  for (std::string& line : lines) {
     if (OnCommand) OnCommand(line);
-    out += line;
-    out += "\r\n";
-  };
-  write(F.Method + " " + F.RequestPath + " HTTP/1.0");
-  if (!F.Sender.empty()) write("From: " + F.Sender);
-  if (!F.Accept.empty()) write("Accept: " + F.Accept);
-  if (!F.Reference.empty()) write("Referer: " + F.Reference);
-  if (F.Method == "POST" && !F.ContentTypePost.empty()) write("Content-Type: " + F.ContentTypePost);
-  if (!F.Agent.empty()) write("User-Agent: " + F.Agent);
-  write("Host: " + F.HostName);
-  if (F.NoCache) write("Pragma: no-cache");
-  if (F.Method == "POST") write("Content-Length: " + std::to_string(F.PostSize));
-  if (F.ModifiedSince != 0) write("If-Modified-Since: " + HttpDateText(F.ModifiedSince) + " GMT");
-  if (!F.Username.empty()) write("Authorization: Basic " + Base64Encode(F.Username + ":" + F.Password));
-  if (F.ThroughProxy && !F.ProxyUsername.empty())
-    write("Proxy-Authorization: Basic " + Base64Encode(F.ProxyUsername + ":" + F.ProxyPassword));
-  if (!F.Cookie.empty()) write("Cookie: " + F.Cookie);
-  if (!F.ContentRangeBegin.empty() || !F.ContentRangeEnd.empty())
-    write("Range: bytes=" + F.ContentRangeBegin + "-" + F.ContentRangeEnd);
-  write("");
+    AppendRequestLine(out, line);
+  }
+  out += "\r\n";
   return out;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 std::string Base64Encode(const std::string& Data);
 
@@ -27,9 +28,15 @@ struct THttpRequestFields {
   std::string ContentRangeBegin, ContentRangeEnd;
 };
 
-// The request header, lines in their fixed order, each passed through
-// OnCommand (which may change or empty it) and ended with CR LF, then the
-// empty line. Version "1.0".
+// The request lines in their fixed order, without the empty line that ends
+// them. Version "1.0".
+std::vector<std::string> RequestHeaderLines(const THttpRequestFields& Fields);
+// Appends Line and its CR LF; an empty line (emptied by a handler) is left out.
+void AppendRequestLine(std::string& Header, const std::string& Line);
+// The whole header: each line passed through OnCommand (which may change or
+// empty it; an emptied line is left out), then the empty line that ends it.
+// The hook sees that empty line too, and text it puts there is sent as one
+// more line.
 std::string BuildRequestHeader(const THttpRequestFields& Fields,
                                const std::function<void(std::string&)>& OnCommand = nullptr);
 

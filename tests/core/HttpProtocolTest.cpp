@@ -66,9 +66,13 @@ TEST(HttpProtocol, RequestHeaderLinesInOrder) {
   get.ContentTypePost = "ignored for GET";
   get.ProxyUsername = "not through a proxy";
   EXPECT_EQ("GET / HTTP/1.0\r\nHost: h\r\n\r\n", BuildRequestHeader(get));
-  // The command hook may change or empty a line; its line end stays.
-  EXPECT_EQ("GET / HTTP/1.0\r\n\r\n\r\n", BuildRequestHeader(get, [](std::string& line) {
-              if (line.compare(0, 5, "Host:") == 0) line.clear();
+  // The command hook may change or empty a line. An emptied line is left
+  // out, so the lines after it are still sent; text put on the final empty
+  // line becomes one more line, and the header still ends.
+  get.Agent = "agent";
+  EXPECT_EQ("GET / HTTP/1.0\r\nHost: h\r\nX-Added: 1\r\n\r\n", BuildRequestHeader(get, [](std::string& line) {
+              if (line.compare(0, 11, "User-Agent:") == 0) line.clear();
+              else if (line.empty()) line = "X-Added: 1";
             }));
 }
 

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/DribbleServer.h"
+#include "tests/win32/ScriptedSocksServer.h"
+#include "tests/win32/TestSupport.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -23,7 +27,7 @@ struct ScriptedHttpServer {
       Connection* c = connection.get();
       c->socket->OnDataAvailable = [this, c](TCustomWSocket& s, std::uint16_t) {
         c->request += s.ReceiveText();
-        if (c->answered || c->request.find("\r\n\r\n") == std::string::npos) return;
+        if (c->answered || !Complete(c->request)) return;
         c->answered = true;
         requests.push_back(c->request);
         const std::string response = Answer(c->request);
@@ -38,6 +42,15 @@ struct ScriptedHttpServer {
     listening.Listen();
   }
   std::string Base() const { return "http://127.0.0.1:" + listening.LocalPort(); }
+
+  // The header is there, and as much body as it announced.
+  static bool Complete(const std::string& request) {
+    const size_t end = request.find("\r\n\r\n");
+    if (end == std::string::npos) return false;
+    const size_t at = request.find("\r\nContent-Length: ");
+    if (at == std::string::npos || at > end) return true;
+    return request.size() - end - 4 >= std::stoul(request.substr(at + 18));
+  }
 
   struct Connection {
     std::unique_ptr<TWSocket> socket;
@@ -228,4 +241,154 @@ TEST(HttpCli, PostBecomesGetAfterARedirection) {
   ASSERT_EQ(2u, server.requests.size());
   EXPECT_NE(std::string::npos, server.requests[0].find("\r\nContent-Length: 7\r\n"));
   EXPECT_NE(std::string::npos, server.requests[0].find("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
+}
+
+TEST(HttpCli, EventsOfAGetInTheirOrder) {
+  ScriptedHttpServer server([](const std::string&) {
+    return "HTTP/1.0 200 OK\r\nSet-Cookie: id=7\r\nContent-Type: Text/Plain\r\n\r\nbody";
+  });
+  THttpCli http(nullptr);
+  http.Accept.clear();
+  std::vector<std::string> events;
+  const auto note = [&](const char* what) { return [&events, what](THttpCli&) { events.push_back(what); }; };
+  http.OnSessionConnected = note("session connected");
+  http.OnRequestHeaderBegin = note("request header begin");
+  http.OnRequestHeaderEnd = note("request header end");
+  http.OnCommand = [&](THttpCli&, std::string& line) {
+    events.push_back("command " + line);
+    if (line.compare(0, 11, "User-Agent:") == 0) line.clear();  // left out, the rest still sent
+  };
+  http.OnHeaderBegin = note("header begin");
+  http.OnHeaderData = note("header data");
+  http.OnCookie = [&](THttpCli&, const std::string& data, bool& accept) {
+    events.push_back("cookie " + data + (accept ? " (accepted)" : ""));
+  };
+  http.OnHeaderEnd = note("header end");
+  http.OnDocBegin = note("doc begin");
+  http.OnDocData = [&](THttpCli&, const char* data, int length) { events.push_back("doc data " + std::string(data, length)); };
+  http.OnDocEnd = note("doc end");
+  http.OnRequestDone = [&](THttpCli& h, THttpRequest rq, std::uint16_t error) {
+    events.push_back("done " + std::to_string(rq) + " " + std::to_string(error) + " " + std::to_string(h.State()));
+  };
+  http.URL = server.Base() + "/page";
+  http.StartRequest(httpGET);
+  ASSERT_TRUE(PumpUntil([&] { return !events.empty() && events.back().compare(0, 4, "done") == 0; }));
+  const std::vector<std::string> expected = {"session connected",
+                                             "request header begin",
+                                             "command GET /page HTTP/1.0",
+                                             "command User-Agent: Mozilla/3.0 (compatible)",
+                                             "command Host: 127.0.0.1",
+                                             "request header end",
+                                             "command ",
+                                             "header begin",
+                                             "header data",
+                                             "cookie id=7 (accepted)",
+                                             "header data",
+                                             "header data",
+                                             "header end",
+                                             "doc begin",
+                                             "doc data body",
+                                             "doc end",
+                                             "done 1 0 0"};
+  EXPECT_EQ(expected, events);
+  ASSERT_EQ(1u, server.requests.size());
+  EXPECT_EQ("GET /page HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n", server.requests[0]);
+  EXPECT_EQ("text/plain", http.ContentType());
+}
+
+TEST(HttpCli, PostBodyGoesInPieces) {
+  ScriptedHttpServer server([](const std::string&) { return "HTTP/1.0 200 OK\r\n\r\nstored"; });
+  THttpCli http(nullptr);
+  std::string posted;
+  for (int i = 0; i < 20000; ++i) posted.push_back(static_cast<char>('a' + i % 26));
+  rtl::TMemoryStream post, received;
+  post.WriteBuffer(posted.data(), static_cast<std::int32_t>(posted.size()));
+  post.SetPosition(0);
+  std::vector<std::string> events;
+  std::string sent;
+  http.OnSendBegin = [&](THttpCli&) { events.push_back("send begin"); };
+  http.OnSendData = [&](THttpCli&, const char* data, int length) {
+    events.push_back("send data " + std::to_string(length));
+    sent.append(data, length);
+  };
+  http.OnSendEnd = [&](THttpCli&) { events.push_back("send end"); };
+  http.PostStream = &post;
+  http.ReceiveStream = &received;
+  http.URL = server.Base() + "/store";
+  http.Post();
+  EXPECT_EQ("stored", received.ToString());
+  EXPECT_EQ((std::vector<std::string>{"send begin", "send data 8193", "send data 8193", "send data 3614", "send end"}),
+            events);
+  EXPECT_EQ(posted, sent);
+  EXPECT_EQ(20000, http.SentCount());
+  ASSERT_EQ(1u, server.requests.size());
+  const std::string& r = server.requests[0];
+  EXPECT_EQ(posted, r.substr(r.find("\r\n\r\n") + 4));
+}
+
+TEST(HttpCli, ServerAnsweringOneByteAtATime) {
+  TDribbleServer server(
+      "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nX-Empty:\r\nno colon here\r\n\r\n<p>dribbled</p>\r\n");
+  THttpCli http(nullptr);
+  http.Timeout = 20000;
+  int pieces = 0;
+  http.OnDocData = [&](THttpCli&, const char*, int) { ++pieces; };
+  EXPECT_EQ("<p>dribbled</p>\r\n", Body(http, server.Base() + "/setup.exe"));
+  EXPECT_EQ(200, http.StatusCode());
+  EXPECT_EQ((std::vector<std::string>{"HTTP/1.1 200 OK", "Content-Type: text/html", "X-Empty:", "no colon here"}),
+            http.HeaderLines());
+  EXPECT_EQ("setup.htm", http.DocumentName()) << "an HTML answer for an .exe name";
+  EXPECT_GT(pieces, 1) << "the body came in more than one piece";
+  EXPECT_EQ("GET /setup.exe HTTP/1.0", FirstLine(server.Request()));
+}
+
+TEST(HttpCli, HtmlWithoutHeaderOneByteAtATime) {
+  // The first line is recognised once its line end has come; what arrives
+  // after it is body as received.
+  TDribbleServer server("<HTML>first\r\nsecond\r\n");
+  THttpCli http(nullptr);
+  http.Timeout = 20000;
+  EXPECT_EQ("<HTML>firstsecond\r\n", Body(http, server.Base() + "/"));
+  EXPECT_EQ("text/html", http.ContentType());
+  EXPECT_EQ("document.htm", http.DocumentName());
+}
+
+TEST(HttpCli, ThroughSocks4A) {
+  ScriptedSocksServer socks(4, B({0, 90, 0, 0, 0, 0, 0, 0}));
+  socks.AfterGrant = [](const std::string& request) -> std::string {
+    if (request.find("\r\n\r\n") == std::string::npos) return "";
+    return FirstLine(request) == "GET /via/socks HTTP/1.0" ? "HTTP/1.0 200 OK\r\n\r\nthrough" : "HTTP/1.0 500 No\r\n\r\n";
+  };
+  THttpCli http(nullptr);
+  http.SocksServer = "127.0.0.1";
+  http.SocksPort = socks.Port();
+  http.SocksLevel = "4A";
+  http.SocksUsercode = "joe";
+  std::vector<std::string> events;
+  http.OnSocksConnected = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("socks " + std::to_string(e)); };
+  http.OnSessionConnected = [&](THttpCli&) { events.push_back("connected"); };
+  // The name is the SOCKS server's to resolve; only the lookup of the
+  // client's target must succeed, so the destination is a dotted address
+  // that the server never sees as such.
+  EXPECT_EQ("through", Body(http, "http://127.0.0.1:81/via/socks"));
+  EXPECT_EQ((std::vector<std::string>{"socks 0", "connected"}), events);
+  EXPECT_EQ(B({4, 1, 0, 81, 0, 0, 0, 1}) + "joe" + B({0}) + "127.0.0.1" + B({0}), socks.request);
+}
+
+TEST(HttpCli, SocksRefusalEndsTheRequest) {
+  ScriptedSocksServer socks(5, B({5, 5, 0, 1, 0, 0, 0, 0, 0, 0}));
+  THttpCli http(nullptr);
+  http.SocksServer = "127.0.0.1";
+  http.SocksPort = socks.Port();
+  std::string socksError;
+  http.OnSocksError = [&](TCustomWSocket&, int e, const std::string& m) { socksError = std::to_string(e) + " " + m; };
+  try {
+    Body(http, "http://127.0.0.1:81/");
+    FAIL();
+  } catch (const EHttpException& e) {
+    EXPECT_EQ(404, e.ErrorCode);
+    EXPECT_NE(std::string::npos, e.Message().find("(Error #20008)")) << e.Message();
+  }
+  EXPECT_EQ("20008 connection refused", socksError);
+  EXPECT_EQ(20008, http.DoneError());
 }

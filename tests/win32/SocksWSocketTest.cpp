@@ -1,9 +1,10 @@
-// The socket's SOCKS layer against a scripted SOCKS 5 server on loopback.
+// The socket's SOCKS layer against a scripted SOCKS server on loopback.
 
 #include "net/LineWSocket.h"
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/ScriptedSocksServer.h"
 #include "tests/win32/TestSupport.h"
 
 #include <functional>
@@ -15,88 +16,160 @@
 
 namespace {
 
-
-std::string B(std::initializer_list<int> bytes) {
-  std::string s;
-  for (int b : bytes) s.push_back(static_cast<char>(b));
-  return s;
-}
-
-// A SOCKS 5 server of the test's own: answers the greeting with "no
-// authentication", the request with Reply, and records what it got.
-struct ScriptedSocksServer {
-  explicit ScriptedSocksServer(std::string reply) : Reply(std::move(reply)) {
-    listening.SetAddr("127.0.0.1");
-    listening.SetPort("0");
-    listening.OnSessionAvailable = [this](TCustomWSocket&, std::uint16_t) {
-      server = std::make_unique<TWSocket>(nullptr);
-      server->OnDataAvailable = [this](TCustomWSocket& s, std::uint16_t) {
-        received += s.ReceiveText();
-        if (step == 0 && received.size() >= 3) {
-          greeting = received.substr(0, 3);
-          received.erase(0, 3);
-          s.SendText(B({5, 0}));
-          step = 1;
-        }
-        if (step == 1 && received.size() >= 5 && received.size() >= 7u + static_cast<unsigned char>(received[4])) {
-          request = received;
-          received.clear();
-          s.SendText(Reply);
-          step = 2;
-        }
-      };
-      server->Dup(listening.Accept());
+// One client connection through Socks; records the events as texts.
+struct SocksClient {
+  SocksClient(const ScriptedSocksServer& socks, const std::string& level, const std::string& host) {
+    client.OnSocksConnected = [this](TCustomWSocket&, std::uint16_t e) { Add("socks connected", e); };
+    client.OnSocksError = [this](TCustomWSocket&, int e, const std::string& m) {
+      events.push_back("socks error " + std::to_string(e) + " " + m);
     };
-    listening.Listen();
+    client.OnSocksAuthState = [this](TCustomWSocket&, TSocksAuthState a) { Add("auth", a); };
+    client.OnSessionConnected = [this](TCustomWSocket&, std::uint16_t e) { Add("connected", e); };
+    client.OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) {
+      Add("closed", e);
+      closed = true;
+    };
+    client.OnDataAvailable = [this](TCustomWSocket& s, std::uint16_t) { data += s.ReceiveText(); };
+    client.SetAddr(host);
+    client.SetPort("80");
+    client.SetSocksServer("127.0.0.1");
+    client.SetSocksPort(socks.Port());
+    client.SetSocksLevel(level);
   }
-  std::string Reply;
-  TWSocket listening{nullptr};
-  std::unique_ptr<TWSocket> server;
-  int step = 0;
-  std::string received, greeting, request;
+  void Add(const std::string& what, int n) { events.push_back(what + " " + std::to_string(n)); }
+
+  TWSocket client{nullptr};
+  std::vector<std::string> events;
+  std::string data;
+  bool closed = false;
 };
+
+using Events = std::vector<std::string>;
 
 }  // namespace
 
 TEST(SocksWSocket, Version5GrantedWithDataInTheSamePacket) {
-  ScriptedSocksServer socks(B({5, 0, 0, 1, 10, 1, 2, 3, 0x1F, 0x90}) + "hello");
-  TWSocket client(nullptr);
-  std::vector<std::string> events;
-  std::string data;
-  client.OnSocksConnected = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("socks connected " + std::to_string(e)); };
-  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("connected " + std::to_string(e)); };
-  client.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) { data += s.ReceiveText(); };
-  client.SetAddr("www.destination.test");
-  client.SetPort("80");
-  client.SetSocksServer("127.0.0.1");
-  client.SetSocksPort(socks.listening.LocalPort());
-  client.Connect();
-  ASSERT_TRUE(PumpUntil([&] { return data == "hello"; })) << data;
-  EXPECT_EQ((std::vector<std::string>{"socks connected 0", "connected 0"}), events);
+  ScriptedSocksServer socks(5, B({5, 0, 0, 1, 10, 1, 2, 3, 0x1F, 0x90}) + "hello");
+  SocksClient c(socks, "5", "www.destination.test");
+  c.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return c.data == "hello"; })) << c.data;
+  EXPECT_EQ((Events{"socks connected 0", "connected 0"}), c.events);
   EXPECT_EQ(B({5, 1, 0}), socks.greeting);
   EXPECT_EQ(B({5, 1, 0, 3, 20}) + "www.destination.test" + B({0, 80}), socks.request);
 
-  client.Close();
-  EXPECT_EQ("", client.SocksServer()) << "reset after the close";
+  c.client.Close();
+  EXPECT_EQ("", c.client.SocksServer()) << "reset after the close";
+  EXPECT_EQ("5", c.client.SocksLevel());
 }
 
-TEST(SocksWSocket, Version5RefusedClosesWithTheError) {
-  ScriptedSocksServer socks(B({5, 5, 0, 1, 0, 0, 0, 0, 0, 0}));
-  TWSocket client(nullptr);
-  std::vector<std::string> events;
-  client.OnSocksError = [&](TCustomWSocket&, int e, const std::string& m) {
-    events.push_back("socks error " + std::to_string(e) + " " + m);
-  };
-  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("connected " + std::to_string(e)); };
-  client.OnSessionClosed = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("closed " + std::to_string(e)); };
-  client.SetAddr("host.test");
-  client.SetPort("80");
-  client.SetSocksServer("127.0.0.1");
-  client.SetSocksPort(socks.listening.LocalPort());
-  client.Connect();
-  ASSERT_TRUE(PumpUntil([&] { return events.size() >= 3; }));
-  EXPECT_EQ((std::vector<std::string>{"socks error 20008 connection refused", "connected 20008", "closed 20008"}), events);
-  EXPECT_EQ(wsClosed, client.State());
+TEST(SocksWSocket, EachVersion5ReplyCode) {
+  const std::vector<std::pair<int, std::string>> expected = {
+      {20004, "general SOCKS server failure"}, {20005, "connection not allowed by ruleset"},
+      {20006, "network unreachable"},          {20007, "host unreachable"},
+      {20008, "connection refused"},           {20009, "time to live expired"},
+      {20010, "command not supported"},        {20011, "address type not supported"},
+      {20012, "unassigned error #9"},          {20012, "unassigned error #255"}};
+  const int codes[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 255};
+  for (size_t i = 0; i < expected.size(); ++i) {
+    ScriptedSocksServer socks(5, B({5, codes[i], 0, 1, 0, 0, 0, 0, 0, 0}));
+    SocksClient c(socks, "5", "host.test");
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.closed; })) << codes[i];
+    const std::string n = std::to_string(expected[i].first);
+    EXPECT_EQ((Events{"socks connected 0", "socks error " + n + " " + expected[i].second, "connected " + n,
+                      "closed " + n}),
+              c.events);
+    EXPECT_EQ(wsClosed, c.client.State());
+  }
+}
+
+TEST(SocksWSocket, EachVersion4ReplyCode) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {B({0, 91, 0, 0, 0, 0, 0, 0}), "20016 request rejected or failed"},
+      {B({0, 92, 0, 0, 0, 0, 0, 0}), "20008 connection refused"},
+      {B({0, 93, 0, 0, 0, 0, 0, 0}), "20015 authentification failed"},
+      {B({0, 94, 0, 0, 0, 0, 0, 0}), "20012 unassigned error #94"},
+      {B({4, 90, 0, 0, 0, 0, 0, 0}), "20002 socks version error"}};
+  for (const auto& [reply, error] : cases) {
+    ScriptedSocksServer socks(4, reply);
+    SocksClient c(socks, "4", "127.0.0.1");
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.closed; })) << error;
+    const std::string n = error.substr(0, 5);
+    EXPECT_EQ((Events{"socks connected 0", "socks error " + error, "connected " + n, "closed " + n}), c.events);
+  }
+}
+
+TEST(SocksWSocket, Version4And4ARequests) {
+  // 4: the resolved address and the user code.
+  {
+    ScriptedSocksServer socks(4, B({0, 90, 0, 0, 0, 0, 0, 0}) + "four");
+    SocksClient c(socks, "4", "127.0.0.1");
+    c.client.SocksUsercode = "joe";
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.data == "four"; })) << c.data;
+    EXPECT_EQ(B({4, 1, 0, 80, 127, 0, 0, 1}) + "joe" + B({0}), socks.request);
+    EXPECT_EQ((Events{"socks connected 0", "connected 0"}), c.events);
+  }
+  // 4A: the address 0.0.0.1, then the user code and the host text for the
+  // server to resolve.
+  {
+    ScriptedSocksServer socks(4, B({0, 90, 0, 0, 0, 0, 0, 0}) + "four A");
+    SocksClient c(socks, "4a", "name.only.test");
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.data == "four A"; })) << c.data;
+    EXPECT_EQ(B({4, 1, 0, 80, 0, 0, 0, 1, 0}) + "name.only.test" + B({0}), socks.request);
+  }
+}
+
+TEST(SocksWSocket, Version5Authentication) {
+  // Accepted.
+  {
+    ScriptedSocksServer socks(5, B({5, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+    socks.MethodReply = B({5, 2});
+    SocksClient c(socks, "5", "h.test");
+    c.client.SocksAuthentication = socksAuthenticateUsercode;
+    c.client.SocksUsercode = "orv";
+    c.client.SocksPassword = "secret";
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.events.size() >= 4; }));
+    EXPECT_EQ(B({5, 1, 2}), socks.greeting);
+    EXPECT_EQ(B({1, 3}) + "orv" + B({6}) + "secret", socks.auth);
+    EXPECT_EQ((Events{"socks connected 0", "auth 0", "auth 1", "connected 0"}), c.events);
+  }
+  // Refused.
+  {
+    ScriptedSocksServer socks(5, "");
+    socks.MethodReply = B({5, 2});
+    socks.AuthReply = B({1, 1});
+    SocksClient c(socks, "5", "h.test");
+    c.client.SocksAuthentication = socksAuthenticateUsercode;
+    c.client.SocksUsercode = "orv";
+    c.client.SocksPassword = "wrong";
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.closed; }));
+    EXPECT_EQ((Events{"socks connected 0", "auth 0", "socks error 20015 socks authentication failed",
+                      "connected 20015", "closed 20015"}),
+              c.events);
+  }
+  // Offered, but the server wants none.
+  {
+    ScriptedSocksServer socks(5, B({5, 0, 0, 1, 0, 0, 0, 0, 0, 0}));
+    SocksClient c(socks, "5", "h.test");
+    c.client.SocksAuthentication = socksAuthenticateUsercode;
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.events.size() >= 3; }));
+    EXPECT_EQ((Events{"socks connected 0", "auth 3", "connected 0"}), c.events);
+  }
+  // No acceptable method.
+  {
+    ScriptedSocksServer socks(5, "");
+    socks.MethodReply = B({5, 0xFF});
+    SocksClient c(socks, "5", "h.test");
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.closed; }));
+    EXPECT_EQ("socks error 20003 authentification method not acceptable", c.events.at(1));
+  }
 }
 
 TEST(SocksWSocket, SettingsAndRefusals) {
