@@ -145,11 +145,13 @@ int Ping(const Arguments& a) {
   ping.SetTimeout(a.options.count("--timeout") ? Number(a.options.at("--timeout"), "--timeout") : 2000);
   if (a.options.count("--size")) ping.SetSize(Number(a.options.at("--size"), "--size"));
   if (a.options.count("--ttl")) ping.SetTTL(Number(a.options.at("--ttl"), "--ttl"));
+  std::string shown;
+  ping.OnDisplay = [&](TPing&, TICMP&, const std::string& msg) { shown += (shown.empty() ? "" : "; ") + msg; };
   const int replies = ping.Ping();
   std::printf("replies %d\nHostName %s\nHostIP %s\n", replies, ping.HostName().c_str(), ping.HostIP().c_str());
   if (replies < 1) {
-    std::fprintf(stderr, "netprobe: no reply from %s (error %lu)\n", a.positional[0].c_str(),
-                 static_cast<unsigned long>(ping.Icmp().LastError()));
+    std::fprintf(stderr, "netprobe: no reply from %s%s%s (error %lu)\n", a.positional[0].c_str(),
+                 shown.empty() ? "" : ": ", shown.c_str(), static_cast<unsigned long>(ping.Icmp().LastError()));
     return 1;
   }
   return 0;

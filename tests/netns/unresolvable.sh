@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Names that do not resolve, tried for real: in a network and mount namespace
+# of its own, the script binds a resolv.conf of its own over the system's and
+# runs a name server on that namespace's loopback. It knows one name and
+# answers "no such name" for every other, so no question leaves the machine.
+# Needs root (or the right to make namespaces); exits 77 (skipped) without.
+# Usage: unresolvable.sh WIN32_TESTS.EXE NETPROBE.EXE
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+
+if [ "${ORV_IN_NAMESPACE:-}" != 1 ]; then
+  if ! unshare --mount --net true 2>/dev/null; then
+    echo "skipped: no network namespace can be made here"
+    exit 77
+  fi
+  ORV_IN_NAMESPACE=1 exec unshare --mount --net -- bash "$0" "$@"
+fi
+
+TESTS=$1
+NETPROBE=$2
+UNKNOWN=nosuch.orvandel.test
+KNOWN=known.orvandel.test
+WORK=$(mktemp -d)
+DNS_PID=""
+cleanup() {
+  [ -n "$DNS_PID" ] && kill "$DNS_PID" 2>/dev/null
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+ip link set lo up || { echo "FAILED  no loopback in the namespace"; exit 1; }
+printf 'nameserver 127.0.0.1\noptions timeout:2 attempts:2\n' >"$WORK/resolv.conf"
+mount --bind "$WORK/resolv.conf" /etc/resolv.conf || { echo "FAILED  resolv.conf not replaced"; exit 1; }
+python3 "$ROOT/tests/netns/dns-stub.py" 127.0.0.1 53 "$KNOWN=127.0.0.1" >"$WORK/dns.log" 2>&1 &
+DNS_PID=$!
+for _ in $(seq 1 50); do
+  grep -q ready "$WORK/dns.log" && break
+  sleep 0.1
+done
+grep -q ready "$WORK/dns.log" || { echo "FAILED  the name server did not start"; cat "$WORK/dns.log"; exit 1; }
+
+passed=0
+failed=0
+check() {  # NAME EXPECTED ACTUAL
+  if [ "$2" = "$3" ]; then
+    passed=$((passed + 1)); echo "ok      $1"
+  else
+    failed=$((failed + 1)); echo "FAILED  $1: expected [$2], got [$3]"
+  fi
+}
+
+out=$(ORV_UNRESOLVABLE_NAME=$UNKNOWN ORV_KNOWN_NAME=$KNOWN "$ROOT/scripts/wine-run" "$TESTS" \
+  --gtest_filter='Unresolvable.*' 2>&1)
+rc=$?
+echo "$out" | grep -E '^\[ +(OK|FAILED|SKIPPED) +\]|Failure|Expected|Which is|actual' 
+check "component tests" "0" "$rc"
+check "component tests ran, none skipped" "0" "$(echo "$out" | grep -c '^\[  SKIPPED \]')"
+
+probe() { "$ROOT/scripts/wine-run" "$NETPROBE" "$@" 2>&1 | tr -d '\r'; echo "rc=${PIPESTATUS[0]}"; }
+check "netprobe lookup of the unknown name" "error 11001 Host not found rc=1" "$(probe lookup $UNKNOWN | tr '\n' ' ' | sed 's/ $//')"
+check "netprobe lookup of the known name" "127.0.0.1 rc=0" "$(probe lookup $KNOWN | tr '\n' ' ' | sed 's/ $//')"
+check "netprobe ping of the unknown name" "1" "$(probe ping $UNKNOWN --timeout 500 | grep -c "Unable to resolve $UNKNOWN")"
+check "netprobe ping exit code" "rc=1" "$(probe ping $UNKNOWN --timeout 500 | tail -1)"
+check "netprobe get" "netprobe: 404 can't resolve hostname to IP address rc=1" \
+  "$(probe get http://$UNKNOWN/ | tr '\n' ' ' | sed 's/ $//')"
+
+echo "unresolvable names: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
