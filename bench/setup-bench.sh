@@ -23,6 +23,7 @@ total=$(du -cb "$payload"/* | tail -1 | cut -f1)
 
 trap wine_env_stop EXIT
 wine_env_start "$BUILD"
+wine_env_keep_desktop "$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
 winpath() { echo "Z:${1//\//\\}"; }
 
 installer="$BENCH/bench-setup.exe"

@@ -16,6 +16,7 @@ cat "$file" >/dev/null  # into the page cache, for every contender alike
 
 trap wine_env_stop EXIT
 wine_env_start "$BUILD"
+wine_env_keep_desktop "$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
 
 size=$(stat -c %s "$file")
 best_openssl=""

@@ -146,6 +146,7 @@ void THttpCli::ResetRequestState() {
   FRedirections = 0;
   FLocationFlag = FInHeader = FBodyMode = FFollowOnClose = false;
   FBuffer.TakeAll();
+  std::vector<char>().swap(FBodyBuffer);  // a large download's buffer is not kept between requests
 }
 
 void THttpCli::CloseConnection() {
@@ -298,7 +299,7 @@ void THttpCli::DataAvailable() {
   if (FState == hsWaitingBody && FBuffer.Pending() == 0 && FRequestType != httpAbort) {
     // Drained here while full pieces keep coming (a bounded number of them,
     // so that the message loop keeps turning).
-    FBodyBuffer.resize(256 * 1024);
+    FBodyBuffer.resize(1024 * 1024);
     for (int round = 0; round < 16; ++round) {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;

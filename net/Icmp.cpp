@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "net/core/EchoText.h"
-#include "rtl/win32/Shell.h"
+#include "rtl/win32/SystemFiles.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Shell.h"
+#include "rtl/win32/SystemFiles.h"
 
 class TPing::TPingWindow : public rtl::TWindow {
 public:

@@ -5,7 +5,7 @@
 #include "net/core/SocketText.h"
 #include "rtl/core/Paths.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Shell.h"
+#include "rtl/win32/SystemFiles.h"
 
 namespace {
 

@@ -14,6 +14,7 @@ keep_display=${DISPLAY:-}
 trap wine_env_stop EXIT
 trap 'exit 130' INT TERM
 wine_env_start "$BUILD"
+wine_env_keep_desktop "$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
 
 run() { "$ROOT/scripts/wine-run" "$@"; }
 winpath() { echo "Z:${1//\//\\}"; }

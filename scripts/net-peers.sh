@@ -1,7 +1,7 @@
 # Sourced by the test and benchmark scripts: real network peers on loopback
 # for the network components. peers_start BUILD starts them, peers_stop ends
 # them (also from a trap). Ports:
-#   18080 nginx (pages, redirections, 404, an empty body, a large file)
+#   18080 nginx (pages, redirections, 404, an empty body, a 64 MiB file)
 #   18888 tinyproxy (HTTP proxy)
 #   11080 microsocks (SOCKS 5, no authentication)
 #   11081 microsocks (SOCKS 5, user "orv" password "secret")
@@ -10,13 +10,21 @@
 PEERS_PIDS=()
 
 peers_start() {
-  local dir
+  local dir port
+  # Peers left over from another run would answer in place of these, with
+  # other files: refuse instead of testing against them.
+  for port in 18080 18888 11080 11081 11082; do
+    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+      echo "net-peers: port $port is already taken; stop what listens there first" >&2
+      return 1
+    fi
+  done
   mkdir -p "$1/peers"
   dir=$(cd "$1/peers" && pwd)
   mkdir -p "$dir/www/dir" "$dir/nginx/logs" "$dir/nginx/tmp"
   printf 'target page\n' >"$dir/www/target.txt"
   printf 'in a folder\n' >"$dir/www/dir/page.txt"
-  [ -f "$dir/www/file5m.bin" ] || head -c $((5 * 1024 * 1024)) /dev/urandom >"$dir/www/file5m.bin"
+  [ -f "$dir/www/file64m.bin" ] || head -c $((64 * 1024 * 1024)) /dev/urandom >"$dir/www/file64m.bin"
 
   cat >"$dir/nginx/nginx.conf" <<CONF
 daemon off;
@@ -79,7 +87,7 @@ CONF
   PEERS_PIDS+=($!)
 
   # Ready when every port answers, bounded.
-  local port i
+  local i
   for port in 18080 18888 11080 11081 11082; do
     for i in $(seq 1 100); do
       (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break

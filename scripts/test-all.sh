@@ -13,6 +13,7 @@ build_windows_trees
 trap wine_env_stop EXIT
 trap 'exit 130' INT TERM
 wine_env_start "$BUILD"
+wine_env_keep_desktop "$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
 
 log="$BUILD/ctest.log"
 : >"$log"

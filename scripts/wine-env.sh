@@ -76,9 +76,23 @@ wine_env_start() {
   "$WINELOADER" cmd.exe /c exit 0 >>"$build/wine-services.log" 2>&1 </dev/null || true
 }
 
+# Holds Wine's desktop open from now until wine_env_stop (tools/keepdesktop).
+# Without it every program that makes a window after a pause waits for Wine
+# to start a new desktop process.
+wine_env_keep_desktop() {
+  [ -f "$1" ] || { echo "wine-env: no $1; the desktop is not held" >&2; return 0; }
+  "$(dirname "${BASH_SOURCE[0]}")/wine-run" "$1" >/dev/null 2>&1 </dev/null &
+  WINE_ENV_KEEPER_PID=$!
+}
+
 wine_env_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k >/dev/null 2>&1 || true
+  fi
+  if [ -n "${WINE_ENV_KEEPER_PID:-}" ]; then
+    kill "$WINE_ENV_KEEPER_PID" 2>/dev/null || true
+    wait "$WINE_ENV_KEEPER_PID" 2>/dev/null || true
+    WINE_ENV_KEEPER_PID=""
   fi
   if [ -n "$WINE_ENV_XVFB_PID" ]; then
     kill "$WINE_ENV_XVFB_PID" 2>/dev/null || true

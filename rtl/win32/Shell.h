@@ -1,11 +1,13 @@
 #pragma once
-// The shell and system services the programs use: opening documents,
-// choosing folders, system folders, file versions, and loading system DLLs
-// from the system folder only.
+// The shell services the programs use: opening documents and choosing
+// folders. Kept apart from the system files, so that programs without a
+// user interface do not load the shell.
 
 #include <windows.h>
 
 #include <string>
+
+#include "rtl/win32/SystemFiles.h"
 
 namespace rtl {
 
@@ -14,20 +16,5 @@ bool ShellOpen(HWND owner, const std::string& file, const std::string& directory
 
 // The folder browser, file-system folders only; empty when cancelled.
 std::string BrowseForFolder(HWND owner, const std::string& title);
-
-std::string WindowsFolder();
-std::string SystemFolder();
-std::string TempFolder();
-
-// "a.b.c.d" from the version resource of FileName; empty without one.
-std::string FileVersionText(const std::string& fileName);
-
-// Makes later DLL loads search the system folder (and the program's own
-// folder only where the system asks for it explicitly), where the system
-// offers that. Call first thing in WinMain.
-void RestrictDllSearchPath();
-// Loads a DLL from the system folder, never from the program's folder or
-// the current folder.
-HMODULE LoadSystemLibrary(const char* name);
 
 }  // namespace rtl

@@ -11,7 +11,7 @@ WORK=$(cd "$(dirname "$NETPROBE")" && pwd)/peer-tests
 mkdir -p "$WORK"
 source "$ROOT/scripts/net-peers.sh"
 trap peers_stop EXIT
-peers_start "$WORK"
+peers_start "$WORK" || exit 1
 WWW="$WORK/peers/www"
 BASE=http://127.0.0.1:18080
 
@@ -38,9 +38,9 @@ body() {  # URL [options...]
 }
 
 check "plain page" "target page" "$(body $BASE/target.txt)"
-body $BASE/file5m.bin >/dev/null
-cmp -s "$WORK/body.out" "$WWW/file5m.bin" && same=identical || same=different
-check "5 MiB file" identical "$same"
+body $BASE/file64m.bin >/dev/null
+cmp -s "$WORK/body.out" "$WWW/file64m.bin" && same=identical || same=different
+check "64 MiB file" identical "$same"
 check "redirections: absolute, rooted, relative" "in a folder" "$(body $BASE/chain1)"
 check "404 fails" 1 "$(probe_rc get $BASE/missing)"
 check "404 text" "netprobe: 404 Not Found" "$("$ROOT/scripts/wine-run" "$NETPROBE" get $BASE/missing 2>&1 | grep '^netprobe:' | tr -d '\r')"
