@@ -97,6 +97,7 @@ void THttpCli::StartRequest(THttpRequest request) {
   if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", 2);
 
   FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
+  FSocket->MultiThreaded = MultiThreaded;  // the socket's pump is the one the wait uses
   SetState(hsNotConnected);
   FRequestType = request;
   ResetRequestState();

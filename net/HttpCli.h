@@ -47,6 +47,8 @@ public:
   std::string ContentRangeBegin, ContentRangeEnd, AcceptRanges;
   std::string SocksServer, SocksPort, SocksLevel = "5", SocksUsercode, SocksPassword;
   TSocksAuthentication SocksAuthentication = socksNoAuthentication;
+  // The wait pumps with the socket's own loop (for a thread of its own);
+  // given to the socket at each request start.
   bool MultiThreaded = false;
   rtl::TStream* ReceiveStream = nullptr;  // not owned
   rtl::TStream* PostStream = nullptr;     // not owned

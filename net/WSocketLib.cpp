@@ -1,5 +1,6 @@
 #include "net/WSocketLib.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "net/core/SocketText.h"
@@ -20,11 +21,23 @@ const char* const kFunctionNames[kSocketFunctionCount] = {
     "inet_addr", "htons", "getsockname", "getpeername", "connect",
     "closesocket", "bind", "accept", "recv", "recvfrom"};
 
-// Process-wide, used from the one user-interface thread only.
+// Process-wide. Sockets may live on more than one thread (each with its own
+// message loop), so loading, the slots and the count are guarded; a slot once
+// bound is read without the lock.
+SRWLOCK gLock = SRWLOCK_INIT;
 HMODULE gLibrary = nullptr;
-FARPROC gSlots[kSocketFunctionCount] = {};
+std::atomic<FARPROC> gSlots[kSocketFunctionCount] = {};
 int gLiveSockets = 0;
 
+class TLibraryLock {
+public:
+  TLibraryLock() { ::AcquireSRWLockExclusive(&gLock); }
+  ~TLibraryLock() { ::ReleaseSRWLockExclusive(&gLock); }
+  TLibraryLock(const TLibraryLock&) = delete;
+  TLibraryLock& operator=(const TLibraryLock&) = delete;
+};
+
+// Callers hold the lock.
 void EnsureLoaded() {
   if (gLibrary) return;
   HMODULE library = rtl::LoadSystemLibrary(kLibraryName);
@@ -41,44 +54,67 @@ void EnsureLoaded() {
   if (status != 0) throw ESocketException(rtl::Format("%s: WSAStartup error #%d", kLibraryName, status));
 }
 
-}  // namespace
-
-FARPROC LoadSocketFunction(const std::string& Name) {
+FARPROC FindFunction(const std::string& name) {
   EnsureLoaded();
-  if (Name.empty()) return nullptr;
-  FARPROC proc = ::GetProcAddress(gLibrary, Name.c_str());
+  if (name.empty()) return nullptr;
+  FARPROC proc = ::GetProcAddress(gLibrary, name.c_str());
   if (!proc)
-    throw ESocketException("Procedure " + Name + " not found in " + kLibraryName + " Error #" +
+    throw ESocketException("Procedure " + name + " not found in " + kLibraryName + " Error #" +
                            std::to_string(::GetLastError()));
   return proc;
 }
 
-FARPROC ResolveSocketSlot(int Slot) {
-  if (!gSlots[Slot]) gSlots[Slot] = LoadSocketFunction(kFunctionNames[Slot]);
-  return gSlots[Slot];
-}
-
-void UnloadSocketLibrary() {
+void Unload() {
   if (gLibrary) {
     using CleanupFn = decltype(&::WSACleanup);
     auto cleanup = reinterpret_cast<CleanupFn>(reinterpret_cast<void*>(::GetProcAddress(gLibrary, "WSACleanup")));
     if (cleanup) cleanup();
     ::FreeLibrary(gLibrary);
     gLibrary = nullptr;
-    for (auto& slot : gSlots) slot = nullptr;
+    for (auto& slot : gSlots) slot.store(nullptr, std::memory_order_release);
   }
   gLiveSockets = 0;
 }
 
-bool SocketLibraryLoaded() { return gLibrary != nullptr; }
+}  // namespace
 
-void SocketCreated() { ++gLiveSockets; }
-
-void SocketDestroyed() {
-  if (--gLiveSockets <= 0) UnloadSocketLibrary();
+FARPROC LoadSocketFunction(const std::string& Name) {
+  TLibraryLock lock;
+  return FindFunction(Name);
 }
 
-int LiveSocketCount() { return gLiveSockets; }
+FARPROC ResolveSocketSlot(int Slot) {
+  if (FARPROC bound = gSlots[Slot].load(std::memory_order_acquire)) return bound;
+  TLibraryLock lock;
+  FARPROC proc = FindFunction(kFunctionNames[Slot]);
+  gSlots[Slot].store(proc, std::memory_order_release);
+  return proc;
+}
+
+void UnloadSocketLibrary() {
+  TLibraryLock lock;
+  Unload();
+}
+
+bool SocketLibraryLoaded() {
+  TLibraryLock lock;
+  return gLibrary != nullptr;
+}
+
+void SocketCreated() {
+  TLibraryLock lock;
+  ++gLiveSockets;
+}
+
+void SocketDestroyed() {
+  TLibraryLock lock;
+  if (--gLiveSockets <= 0) Unload();
+}
+
+int LiveSocketCount() {
+  TLibraryLock lock;
+  return gLiveSockets;
+}
 
 const TWSocketApi& WSocketApi() {
   static const TWSocketApi api;

@@ -9,9 +9,11 @@
 #include "tests/win32/ScriptedSocksServer.h"
 #include "tests/win32/TestSupport.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -391,4 +393,29 @@ TEST(HttpCli, SocksRefusalEndsTheRequest) {
   }
   EXPECT_EQ("20008 connection refused", socksError);
   EXPECT_EQ(20008, http.DoneError());
+}
+
+TEST(HttpCli, GetOnAThreadOfItsOwn) {
+  // The component belongs to the thread that made it; with MultiThreaded the
+  // wait pumps that thread's messages. The server stays on this thread.
+  ScriptedHttpServer server([](const std::string&) { return "HTTP/1.0 200 OK\r\n\r\nfrom a worker"; });
+  const std::string url = server.Base() + "/worker";
+  std::atomic<bool> done{false};
+  std::string body, error;
+  std::thread worker([&] {
+    try {
+      THttpCli http(nullptr);
+      http.MultiThreaded = true;
+      http.Timeout = 10000;
+      body = Body(http, url);
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    done = true;
+  });
+  const bool finished = PumpUntil([&] { return done.load(); }, 15000);
+  worker.join();
+  ASSERT_TRUE(finished);
+  EXPECT_EQ("", error);
+  EXPECT_EQ("from a worker", body);
 }
