@@ -28,16 +28,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-ip link set lo up || { echo "FAILED  no loopback in the namespace"; exit 1; }
+# What the machine does not allow is a skip, not a failure of the programs.
+skip() { echo "skipped: $1"; exit 77; }
+ip link set lo up || skip "no loopback in the namespace"
 printf 'nameserver 127.0.0.1\noptions timeout:2 attempts:2\n' >"$WORK/resolv.conf"
-mount --bind "$WORK/resolv.conf" /etc/resolv.conf || { echo "FAILED  resolv.conf not replaced"; exit 1; }
+mount --bind "$WORK/resolv.conf" /etc/resolv.conf || skip "resolv.conf cannot be replaced"
 python3 "$ROOT/tests/netns/dns-stub.py" 127.0.0.1 53 "$KNOWN=127.0.0.1" >"$WORK/dns.log" 2>&1 &
 DNS_PID=$!
 for _ in $(seq 1 50); do
   grep -q ready "$WORK/dns.log" && break
   sleep 0.1
 done
-grep -q ready "$WORK/dns.log" || { echo "FAILED  the name server did not start"; cat "$WORK/dns.log"; exit 1; }
+grep -q ready "$WORK/dns.log" || { cat "$WORK/dns.log"; skip "the name server did not start"; }
 
 passed=0
 failed=0
