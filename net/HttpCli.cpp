@@ -12,7 +12,7 @@
 class THttpCli::THttpWindow : public rtl::TWindow {
 public:
   explicit THttpWindow(THttpCli& owner) : FOwner(owner) {
-    CreateHandle("THttpCliWindowClass", "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr);
+    CreateMessageHandle("THttpCliWindowClass");
   }
 
 protected:

@@ -8,7 +8,7 @@
 class TPing::TPingWindow : public rtl::TWindow {
 public:
   explicit TPingWindow(TPing& owner) : FOwner(owner) {
-    CreateHandle("VrlPingWindowClass", "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr);
+    CreateMessageHandle("VrlPingWindowClass");
   }
 
 protected:

@@ -12,7 +12,7 @@
 class TCustomWSocket::TSocketWindow : public rtl::TWindow {
 public:
   explicit TSocketWindow(TCustomWSocket& owner) : FOwner(owner) {
-    CreateHandle("XSocketWindowClass", "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr, nullptr, 0, nullptr);
+    CreateMessageHandle("XSocketWindowClass");
   }
 
 protected:

@@ -2,6 +2,7 @@
 // TWSocket in one thread, driven by the message loop.
 
 #include "net/LineWSocket.h"
+#include "net/Ping.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "rtl/win32/Application.h"
@@ -186,4 +188,16 @@ TEST(WSocket, ReverseLookupOfLoopback) {
   EXPECT_FALSE(socket.DnsResult().empty());
   EXPECT_EQ(1u, socket.DnsResultList().size());
   EXPECT_EQ("ReverseDnsLookup: Invalid host name.", ErrorOf([&] { socket.ReverseDnsLookup(""); }));
+}
+
+TEST(WSocket, NotifyWindowsAreMessageOnly) {
+  // Found among the message-only windows under their class names. (Windows'
+  // FindWindow would not see them at all; Wine's does, so that is not asked.)
+  TWSocket socket(nullptr);
+  TPing ping(nullptr);
+  for (const auto& [name, handle] : {std::pair<const char*, HWND>{"XSocketWindowClass", socket.WindowHandle()},
+                                     std::pair<const char*, HWND>{"VrlPingWindowClass", ping.WindowHandle()}}) {
+    ASSERT_NE(nullptr, handle) << name;
+    EXPECT_EQ(handle, ::FindWindowExA(HWND_MESSAGE, nullptr, name, nullptr)) << name;
+  }
 }
