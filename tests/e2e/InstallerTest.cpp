@@ -59,6 +59,22 @@ void WriteFile(const std::string& name, const std::string& bytes) {
 
 bool Exists(const std::string& name) { return ::GetFileAttributesA(name.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
+// Deletes Folder (ending in "\\") with everything in it.
+void RemoveTree(const std::string& folder) {
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(folder + name + "\\");
+      else ::DeleteFileA((folder + name).c_str());
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+  }
+  ::RemoveDirectoryA(folder.c_str());
+}
+
 bool WaitForFile(const std::string& name, DWORD timeout) {
   for (DWORD waited = 0; waited < timeout; waited += 50) {
     if (Exists(name)) return true;
@@ -117,6 +133,9 @@ protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     work = TempPath() + "orv_e2e_" + std::to_string(::GetCurrentProcessId()) + "_" + info->name() + "\\";
+    // Wine hands out the same small process numbers again in a later run of
+    // the same prefix, so a folder of that name may be left from then.
+    RemoveTree(work);
     ::CreateDirectoryA(work.c_str(), nullptr);
     payload = work + "payload\\";
     ::CreateDirectoryA(payload.c_str(), nullptr);
