@@ -260,21 +260,15 @@ void THttpCli::SendRequest(const std::string& method) {
   ContentRangeBegin.clear();
   ContentRangeEnd.clear();
   AcceptRanges.clear();
-  FRequestBuffer.clear();
   FireRequestHeaderBegin();
-  for (std::string& line : RequestHeaderLines(f)) WriteRequestLine(std::move(line));
-  FireRequestHeaderEnd();
-  WriteRequestLine(std::string());
-  FRequestBuffer += "\r\n";
+  const std::string header = BuildRequestHeader(
+      f, [this](std::string& line) { WriteRequestLine(line); }, [this] { FireRequestHeaderEnd(); });
   // The whole header goes in one send.
-  const std::string header = std::move(FRequestBuffer);
-  FRequestBuffer.clear();
   FSocket->Send(header.data(), static_cast<int>(header.size()));
 }
 
-void THttpCli::WriteRequestLine(std::string line) {
+void THttpCli::WriteRequestLine(std::string& line) {
   if (OnCommand) OnCommand(*this, line);
-  AppendRequestLine(FRequestBuffer, line);
 }
 
 void THttpCli::SendNext() {

@@ -104,7 +104,9 @@ public:
   TNotify OnSocketError;
 
 protected:
-  virtual void WriteRequestLine(std::string line);
+  // Each request line on its way out; the line as it stands afterwards is
+  // sent (an emptied one is left out).
+  virtual void WriteRequestLine(std::string& line);
   virtual void StartLookup();
   virtual void CloseConnection();
   virtual void ResetRequestState();
@@ -154,7 +156,6 @@ private:
   std::uint16_t FDoneError = 0;
   std::int32_t FReceivedCount = 0, FSentCount = 0;
   THttpReceiveBuffer FBuffer;
-  std::string FRequestBuffer;
   std::vector<char> FBodyBuffer;
   int FHeaderLineCount = 0, FBodyPieceCount = 0;
   bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;

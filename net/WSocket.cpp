@@ -693,6 +693,16 @@ std::string TCustomWSocket::PeerPort() {
 
 // ---------------------------------------------------------------- lookups
 
+// A new lookup silently replaces a pending one and starts with no result.
+void TCustomWSocket::StartFreshLookup() {
+  if (FDnsLookupHandle) {
+    WSocketApi().WSACancelAsyncRequest(FDnsLookupHandle);
+    FDnsLookupHandle = nullptr;
+  }
+  FDnsResult.clear();
+  FDnsResultList.clear();
+}
+
 void TCustomWSocket::DnsLookup(const std::string& hostName) {
   if (hostName.empty()) {
     RaiseError("DNS lookup: invalid host name.");
@@ -700,12 +710,7 @@ void TCustomWSocket::DnsLookup(const std::string& hostName) {
     return;
   }
   const TWSocketApi& api = WSocketApi();
-  if (FDnsLookupHandle) {
-    api.WSACancelAsyncRequest(FDnsLookupHandle);
-    FDnsLookupHandle = nullptr;
-  }
-  FDnsResult.clear();
-  FDnsResultList.clear();
+  StartFreshLookup();
   const unsigned long dotted = api.inet_addr(hostName.c_str());
   if (dotted != INADDR_NONE) {
     FDnsResult = Dotted(static_cast<std::uint32_t>(dotted));
@@ -804,12 +809,7 @@ void TCustomWSocket::ReverseDnsLookup(const std::string& addrText) {
     return;
   }
   const TWSocketApi& api = WSocketApi();
-  if (FDnsLookupHandle) {
-    api.WSACancelAsyncRequest(FDnsLookupHandle);
-    FDnsLookupHandle = nullptr;
-  }
-  FDnsResult.clear();
-  FDnsResultList.clear();
+  StartFreshLookup();
   FReverseLookup = true;
   const unsigned long address = api.inet_addr(addrText.c_str());
   if (!WindowHandle()) return RaiseError("ReverseDnsLookup: Window not assigned");

@@ -149,6 +149,7 @@ private:
                           bool& resolved);
   void HandleSocketEvent(WPARAM wParam, LPARAM lParam);
   void HandleLookupDone(WPARAM wParam, LPARAM lParam);
+  void StartFreshLookup();
 
   std::unique_ptr<TSocketWindow> FWindow;
   SOCKET FHSocket = INVALID_SOCKET;

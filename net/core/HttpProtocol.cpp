@@ -80,22 +80,20 @@ std::vector<std::string> RequestHeaderLines(const THttpRequestFields& F) {
   return lines;
 }
 
-void AppendRequestLine(std::string& header, const std::string& line) {
-  // A line emptied by a handler is dropped: its line end alone would end the
-  // header there and cut off every line after it.
-  if (line.empty()) return;
-  header += line;
-  header += "\r\n";
-}
-
-std::string BuildRequestHeader(const THttpRequestFields& F, const std::function<void(std::string&)>& OnCommand) {
+std::string BuildRequestHeader(const THttpRequestFields& F, const std::function<void(std::string&)>& OnCommand,
+                               const std::function<void()>& OnLinesEnd) {
   std::string out;
-  std::vector<std::string> lines = RequestHeaderLines(F);
-  lines.emplace_back();
-  for (std::string& line : lines) {
+  const auto write = [&](std::string line) {
     if (OnCommand) OnCommand(line);
-    AppendRequestLine(out, line);
-  }
+    // A line emptied by a handler is dropped: its line end alone would end
+    // the header there and cut off every line after it.
+    if (line.empty()) return;
+    out += line;
+    out += "\r\n";
+  };
+  for (std::string& line : RequestHeaderLines(F)) write(std::move(line));
+  if (OnLinesEnd) OnLinesEnd();
+  write(std::string());
   out += "\r\n";
   return out;
 }

@@ -31,14 +31,13 @@ struct THttpRequestFields {
 // The request lines in their fixed order, without the empty line that ends
 // them. Version "1.0".
 std::vector<std::string> RequestHeaderLines(const THttpRequestFields& Fields);
-// Appends Line and its CR LF; an empty line (emptied by a handler) is left out.
-void AppendRequestLine(std::string& Header, const std::string& Line);
 // The whole header: each line passed through OnCommand (which may change or
-// empty it; an emptied line is left out), then the empty line that ends it.
-// The hook sees that empty line too, and text it puts there is sent as one
-// more line.
+// empty it; an emptied line is left out), then OnLinesEnd, then the empty
+// line that ends the header. The hook sees that empty line too, and text it
+// puts there is sent as one more line.
 std::string BuildRequestHeader(const THttpRequestFields& Fields,
-                               const std::function<void(std::string&)>& OnCommand = nullptr);
+                               const std::function<void(std::string&)>& OnCommand = nullptr,
+                               const std::function<void()>& OnLinesEnd = nullptr);
 
 // What one response header line says.
 struct THttpHeaderLine {

@@ -41,15 +41,7 @@ for _ in $(seq 1 50); do
 done
 grep -q ready "$WORK/dns.log" || { cat "$WORK/dns.log"; skip "the name server did not start"; }
 
-passed=0
-failed=0
-check() {  # NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then
-    passed=$((passed + 1)); echo "ok      $1"
-  else
-    failed=$((failed + 1)); echo "FAILED  $1: expected [$2], got [$3]"
-  fi
-}
+source "$ROOT/tests/lib/check.sh"
 
 out=$(ORV_UNRESOLVABLE_NAME=$UNKNOWN ORV_KNOWN_NAME=$KNOWN "$ROOT/scripts/wine-run" "$TESTS" \
   --gtest_filter='Unresolvable.*' 2>&1)
@@ -66,5 +58,4 @@ check "netprobe ping exit code" "rc=1" "$(probe ping $UNKNOWN --timeout 500 | ta
 check "netprobe get" "netprobe: 404 can't resolve hostname to IP address rc=1" \
   "$(probe get http://$UNKNOWN/ | tr '\n' ' ' | sed 's/ $//')"
 
-echo "unresolvable names: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary "unresolvable names: "

@@ -15,15 +15,7 @@ peers_start "$WORK" || exit 1
 WWW="$WORK/peers/www"
 BASE=http://127.0.0.1:18080
 
-passed=0
-failed=0
-check() {  # NAME EXPECTED ACTUAL
-  if [ "$2" = "$3" ]; then
-    passed=$((passed + 1)); echo "ok      $1"
-  else
-    failed=$((failed + 1)); echo "FAILED  $1: expected [$2], got [$3]"
-  fi
-}
+source "$ROOT/tests/lib/check.sh"
 probe() { "$ROOT/scripts/wine-run" "$NETPROBE" "$@" 2>/dev/null; }
 probe_rc() { "$ROOT/scripts/wine-run" "$NETPROBE" "$@" >/dev/null 2>&1; echo $?; }
 winpath() { echo "Z:${1//\//\\}"; }
@@ -56,5 +48,4 @@ check "SOCKS 4 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.
 check "SOCKS 5 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:11082 --socks-level 5)"
 check "lookup" "127.0.0.1" "$(probe lookup localhost | tr -d '\r')"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+check_summary ""
