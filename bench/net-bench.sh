@@ -17,7 +17,7 @@ wine_env_start "$BUILD"
 wine_env_keep_desktop "$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
 peers_start "$work"
 www="$work/peers/www"
-url=http://127.0.0.1:18080/file64m.bin
+url=http://127.0.0.1:$PEER_HTTP/file64m.bin
 curl -s -o /dev/null "$url"  # warm the page cache
 
 # The loader itself, as a user starts the program (scripts/wine-run adds a
@@ -39,17 +39,19 @@ done
 cmp -s "$work/probe.bin" "$www/file64m.bin" && same=identical || same=DIFFERENT
 
 # A server that waits 2 s before it answers.
-python3 - <<'PY' &
-import socket, time
+# A server that waits 2 s before it answers, on a free port that it prints.
+python3 - >"$work/slow.port" <<'PY' &
+import socket, sys, time
 s = socket.socket()
-s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-s.bind(("127.0.0.1", 18099)); s.listen(1)
+s.bind(("127.0.0.1", 0)); s.listen(1)
+print(s.getsockname()[1], flush=True)
+s.settimeout(60)
 c, _ = s.accept(); c.recv(4096); time.sleep(2)
 c.sendall(b"HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok"); c.close()
 PY
 slow=$!
-sleep 0.5
-times=$("$ROOT/scripts/wine-run" "$netprobe" get http://127.0.0.1:18099/ --times 1 2>&1 | grep -o 'times:.*' | tr -d '\r')
+for i in $(seq 1 50); do [ -s "$work/slow.port" ] && break; sleep 0.1; done
+times=$("$ROOT/scripts/wine-run" "$netprobe" get "http://127.0.0.1:$(cat "$work/slow.port")/" --times 1 2>&1 | grep -o 'times:.*' | tr -d '\r')
 wait $slow 2>/dev/null || true
 slow=""
 

@@ -1,24 +1,43 @@
 # Sourced by the test and benchmark scripts: real network peers on loopback
-# for the network components. peers_start BUILD starts them, peers_stop ends
-# them (also from a trap). Ports:
-#   18080 nginx (pages, redirections, 404, an empty body, a 64 MiB file)
-#   18888 tinyproxy (HTTP proxy)
-#   11080 microsocks (SOCKS 5, no authentication)
-#   11081 microsocks (SOCKS 5, user "orv" password "secret")
-#   11082 danted (SOCKS 4 and 5)
+# for the network components. peers_start BUILD starts them on free ports,
+# peers_stop ends them (also from a trap). The ports:
+#   PEER_HTTP     nginx (pages, redirections, 404, an empty body, a 64 MiB file)
+#   PEER_PROXY    tinyproxy (HTTP proxy)
+#   PEER_SOCKS5   microsocks (SOCKS 5, no authentication)
+#   PEER_SOCKS5U  microsocks (SOCKS 5, user "orv" password "secret")
+#   PEER_DANTE    danted (SOCKS 4 and 5)
+# A peer that does not come up ends peers_start with its own log, so that it
+# never shows up later as unrelated failures.
 
 PEERS_PIDS=()
 
-peers_start() {
-  local dir port
-  # Peers left over from another run would answer in place of these, with
-  # other files: refuse instead of testing against them.
-  for port in 18080 18888 11080 11081 11082; do
-    if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
-      echo "net-peers: port $port is already taken; stop what listens there first" >&2
+# Prints a loopback port that nothing listens on now. The peer binds it a
+# moment later; peer_wait notices when another program was quicker.
+peer_free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+# peer_wait NAME PID PORT LOG: bounded wait until PID listens on PORT.
+peer_wait() {
+  local i
+  for i in $(seq 1 100); do
+    if ! kill -0 "$2" 2>/dev/null; then
+      echo "net-peers: $1 ended at start (port $3); its log:" >&2
+      tail -20 "$4" >&2
       return 1
     fi
+    (exec 3<>"/dev/tcp/127.0.0.1/$3") 2>/dev/null && return 0
+    sleep 0.1
   done
+  echo "net-peers: $1 did not listen on port $3 within 10 s; its log:" >&2
+  tail -20 "$4" >&2
+  return 1
+}
+
+peers_start() {
+  local dir
+  PEER_HTTP=$(peer_free_port); PEER_PROXY=$(peer_free_port); PEER_SOCKS5=$(peer_free_port)
+  PEER_SOCKS5U=$(peer_free_port); PEER_DANTE=$(peer_free_port)
   mkdir -p "$1/peers"
   dir=$(cd "$1/peers" && pwd)
   mkdir -p "$dir/www/dir" "$dir/nginx/logs" "$dir/nginx/tmp"
@@ -43,9 +62,9 @@ http {
   scgi_temp_path $dir/nginx/tmp;
   absolute_redirect off;
   server {
-    listen 127.0.0.1:18080;
+    listen 127.0.0.1:$PEER_HTTP;
     root $dir/www;
-    location = /chain1 { return 302 http://127.0.0.1:18080/chain2; }
+    location = /chain1 { return 302 http://127.0.0.1:$PEER_HTTP/chain2; }
     location = /chain2 { return 301 /dir/chain3; }
     location = /dir/chain3 { return 302 page.txt; }
     location = /empty { return 200; }
@@ -54,9 +73,10 @@ http {
 CONF
   nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" >"$dir/nginx/logs/stdout.log" 2>&1 &
   PEERS_PIDS+=($!)
+  peer_wait nginx $! "$PEER_HTTP" "$dir/nginx/logs/error.log" || return 1
 
   cat >"$dir/tinyproxy.conf" <<CONF
-Port 18888
+Port $PEER_PROXY
 Listen 127.0.0.1
 Timeout 60
 MaxClients 20
@@ -66,15 +86,18 @@ PidFile "$dir/tinyproxy.pid"
 CONF
   tinyproxy -d -c "$dir/tinyproxy.conf" >>"$dir/tinyproxy.log" 2>&1 &
   PEERS_PIDS+=($!)
+  peer_wait tinyproxy $! "$PEER_PROXY" "$dir/tinyproxy.log" || return 1
 
-  microsocks -i 127.0.0.1 -p 11080 >"$dir/microsocks.log" 2>&1 &
+  microsocks -i 127.0.0.1 -p "$PEER_SOCKS5" >"$dir/microsocks.log" 2>&1 &
   PEERS_PIDS+=($!)
-  microsocks -i 127.0.0.1 -p 11081 -u orv -P secret >"$dir/microsocks-auth.log" 2>&1 &
+  peer_wait microsocks $! "$PEER_SOCKS5" "$dir/microsocks.log" || return 1
+  microsocks -i 127.0.0.1 -p "$PEER_SOCKS5U" -u orv -P secret >"$dir/microsocks-auth.log" 2>&1 &
   PEERS_PIDS+=($!)
+  peer_wait "microsocks with a password" $! "$PEER_SOCKS5U" "$dir/microsocks-auth.log" || return 1
 
   cat >"$dir/danted.conf" <<CONF
 logoutput: $dir/danted.log
-internal: 127.0.0.1 port = 11082
+internal: 127.0.0.1 port = $PEER_DANTE
 external: 127.0.0.1
 socksmethod: none
 clientmethod: none
@@ -85,15 +108,7 @@ socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 command: connect }
 CONF
   danted -f "$dir/danted.conf" -N 1 >"$dir/danted.out" 2>&1 &
   PEERS_PIDS+=($!)
-
-  # Ready when every port answers, bounded.
-  local i
-  for port in 18080 18888 11080 11081 11082; do
-    for i in $(seq 1 100); do
-      (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
-      sleep 0.1
-    done
-  done
+  peer_wait danted $! "$PEER_DANTE" "$dir/danted.log" || return 1
 }
 
 peers_stop() {

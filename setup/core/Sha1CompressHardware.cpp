@@ -1,25 +1,15 @@
 #include "setup/core/Sha1Compress.h"
 
+#include "setup/core/CpuFeatures.h"
+
 #if defined(__i386__) || defined(__x86_64__)
-#include <cpuid.h>
 #include <immintrin.h>
 
 #include <utility>
 
 #define ORV_SHA_TARGET __attribute__((target("sha,ssse3,sse4.1")))
 
-bool Sha1HardwareAvailable() {
-  static const bool available = [] {
-    unsigned eax, ebx, ecx, edx;
-    if (!__get_cpuid(1, &eax, &ebx, &ecx, &edx)) return false;
-    const bool ssse3 = ecx & (1u << 9);
-    const bool sse41 = ecx & (1u << 19);
-    if (!__get_cpuid_count(7, 0, &eax, &ebx, &ecx, &edx)) return false;
-    const bool sha = ebx & (1u << 29);
-    return ssse3 && sse41 && sha;
-  }();
-  return available;
-}
+bool Sha1HardwareAvailable() { return CpuHasSha1Instructions(); }
 
 namespace {
 

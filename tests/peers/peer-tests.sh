@@ -13,7 +13,7 @@ source "$ROOT/scripts/net-peers.sh"
 trap peers_stop EXIT
 peers_start "$WORK" || exit 1
 WWW="$WORK/peers/www"
-BASE=http://127.0.0.1:18080
+BASE=http://127.0.0.1:$PEER_HTTP
 
 source "$ROOT/tests/lib/check.sh"
 probe() { "$ROOT/scripts/wine-run" "$NETPROBE" "$@" 2>/dev/null; }
@@ -37,15 +37,15 @@ check "redirections: absolute, rooted, relative" "in a folder" "$(body $BASE/cha
 check "404 fails" 1 "$(probe_rc get $BASE/missing)"
 check "404 text" "netprobe: 404 Not Found" "$("$ROOT/scripts/wine-run" "$NETPROBE" get $BASE/missing 2>&1 | grep '^netprobe:' | tr -d '\r')"
 check "Content-Length 0" "" "$(body $BASE/empty)"
-check "through the proxy" "target page" "$(body $BASE/target.txt --proxy 127.0.0.1:18888)"
-check "proxy saw the absolute address" 1 "$(grep -c 'GET http://127.0.0.1:18080/target.txt HTTP/1.0' "$WORK/peers/tinyproxy.log" | head -1 | awk '{print ($1 > 0)}')"
-check "SOCKS 5" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:11080)"
+check "through the proxy" "target page" "$(body $BASE/target.txt --proxy 127.0.0.1:$PEER_PROXY)"
+check "proxy saw the absolute address" 1 "$(grep -c "GET http://127.0.0.1:$PEER_HTTP/target.txt HTTP/1.0" "$WORK/peers/tinyproxy.log" | head -1 | awk '{print ($1 > 0)}')"
+check "SOCKS 5" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:$PEER_SOCKS5)"
 check "SOCKS 5 with user and password" "target page" \
-  "$(body $BASE/target.txt --socks 127.0.0.1:11081 --socks-user orv --socks-password secret)"
+  "$(body $BASE/target.txt --socks 127.0.0.1:$PEER_SOCKS5U --socks-user orv --socks-password secret)"
 check "SOCKS 5 with a wrong password fails" 1 \
-  "$(probe_rc get $BASE/target.txt --socks 127.0.0.1:11081 --socks-user orv --socks-password wrong --timeout 10)"
-check "SOCKS 4 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:11082 --socks-level 4)"
-check "SOCKS 5 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:11082 --socks-level 5)"
+  "$(probe_rc get $BASE/target.txt --socks 127.0.0.1:$PEER_SOCKS5U --socks-user orv --socks-password wrong --timeout 10)"
+check "SOCKS 4 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:$PEER_DANTE --socks-level 4)"
+check "SOCKS 5 (danted)" "target page" "$(body $BASE/target.txt --socks 127.0.0.1:$PEER_DANTE --socks-level 5)"
 check "lookup" "127.0.0.1" "$(probe lookup localhost | tr -d '\r')"
 
 check_summary ""
