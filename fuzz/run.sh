@@ -21,41 +21,38 @@ fuzzer="$BUILD/fuzz/fuzz/${binary[$target]}"
 corpus="$ROOT/fuzz/corpus/$target"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/new" "$work/crashes"
+mkdir -p "$work/new" "$work/seeds" "$work/crashes"
+# Saved crashes are not seeds: each would end the run at its start.
+find "$corpus" -maxdepth 1 -type f ! -name 'crash-*' -exec cp {} "$work/seeds/" \;
 
-# libFuzzer stops at the first crash: start it again, with what is left of
-# the time, until the time is up or too many crashes say the fault is
-# everywhere.
-deadline=$(( $(date +%s) + minutes * 60 ))
+# Fork mode goes on after a crash, a hang or an out-of-memory input, so one
+# run covers the whole time and every fault it meets leaves a file.
+status=0
+(cd "$work" && "$fuzzer" -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 \
+   -max_total_time=$((minutes * 60)) -timeout=25 -artifact_prefix="$work/crashes/" \
+   "$work/new" "$work/seeds" >"$work/fuzz.log" 2>&1) || status=$?
+
+# One fault tends to leave many inputs; five are enough to find it by.
 crashes=0
-while [ "$(date +%s)" -lt "$deadline" ] && [ "$crashes" -lt 20 ]; do
-  left=$(( deadline - $(date +%s) ))
-  [ "$left" -gt 0 ] || break
-  if (cd "$work" && "$fuzzer" -max_total_time="$left" -timeout=25 -artifact_prefix="$work/crashes/" \
-        -print_final_stats=1 "$work/new" "$corpus" >>"$work/fuzz.log" 2>&1); then
-    break
-  fi
-  found=0
-  for f in "$work"/crashes/*; do
-    [ -f "$f" ] || continue
-    name="crash-$(sha1sum "$f" | cut -c1-40)"
-    if [ ! -f "$corpus/$name" ]; then
-      cp "$f" "$corpus/$name"
-      echo "crash kept as fuzz/corpus/$target/$name"
-      crashes=$((crashes + 1))
-    fi
-    rm -f "$f"; found=1
-  done
-  if [ "$found" -eq 0 ]; then
-    echo "the fuzzer ended without a crash file; its log:"; tail -30 "$work/fuzz.log"; exit 1
-  fi
+for f in "$work"/crashes/*; do
+  [ -f "$f" ] || continue
+  [ "$crashes" -lt 5 ] || { echo "more crash inputs than the 5 kept were found"; break; }
+  name="crash-$(sha1sum "$f" | cut -c1-40)"
+  [ -f "$corpus/$name" ] && continue
+  cp "$f" "$corpus/$name"
+  echo "$(basename "$f" | cut -d- -f1) kept as fuzz/corpus/$target/$name"
+  crashes=$((crashes + 1))
 done
+if [ "$status" -ne 0 ] && [ "$crashes" -eq 0 ]; then
+  echo "the fuzzer failed (exit $status) and left no input behind; its log:"; tail -30 "$work/fuzz.log"
+  exit 1
+fi
 
 # Keep only the new inputs that add coverage to the kept corpus.
 before=$(ls "$corpus" | wc -l)
 (cd "$work" && "$fuzzer" -merge=1 "$corpus" "$work/new" >>"$work/fuzz.log" 2>&1)
 after=$(ls "$corpus" | wc -l)
-grep -E '^(Done|stat::)' "$work/fuzz.log" | tail -5 || true
+grep -E '^(INFO: fuzzed for|Done|stat::)' "$work/fuzz.log" | tail -3 || true
 echo "$target: $((after - before)) new corpus entries kept, $crashes crash(es)"
 if [ "$crashes" -gt 0 ]; then
   echo "Each crash is now a regression test (ctest --test-dir build/fuzz -R fuzz_regression_$target)."
