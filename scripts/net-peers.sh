@@ -17,20 +17,20 @@ peer_free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
 
-# peer_wait NAME PID PORT LOG: bounded wait until PID listens on PORT.
+# peer_wait NAME PID PORT LOG...: bounded wait until PID listens on PORT;
+# otherwise shows the peer's logs and fails.
 peer_wait() {
-  local i
+  local name=$1 pid=$2 port=$3 i log why=""
+  shift 3
   for i in $(seq 1 100); do
-    if ! kill -0 "$2" 2>/dev/null; then
-      echo "net-peers: $1 ended at start (port $3); its log:" >&2
-      tail -20 "$4" >&2
-      return 1
-    fi
-    (exec 3<>"/dev/tcp/127.0.0.1/$3") 2>/dev/null && return 0
+    kill -0 "$pid" 2>/dev/null || { why="ended at start"; break; }
+    (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null && return 0
     sleep 0.1
   done
-  echo "net-peers: $1 did not listen on port $3 within 10 s; its log:" >&2
-  tail -20 "$4" >&2
+  echo "net-peers: $name ${why:-did not listen within 10 s} (port $port)" >&2
+  for log in "$@"; do
+    [ -s "$log" ] && { echo "--- $log" >&2; tail -20 "$log" >&2; }
+  done
   return 1
 }
 
@@ -73,7 +73,7 @@ http {
 CONF
   nginx -c "$dir/nginx/nginx.conf" -p "$dir/nginx" >"$dir/nginx/logs/stdout.log" 2>&1 &
   PEERS_PIDS+=($!)
-  peer_wait nginx $! "$PEER_HTTP" "$dir/nginx/logs/error.log" || return 1
+  peer_wait nginx $! "$PEER_HTTP" "$dir/nginx/logs/stdout.log" "$dir/nginx/logs/error.log" || return 1
 
   cat >"$dir/tinyproxy.conf" <<CONF
 Port $PEER_PROXY
@@ -108,7 +108,7 @@ socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 command: connect }
 CONF
   danted -f "$dir/danted.conf" -N 1 >"$dir/danted.out" 2>&1 &
   PEERS_PIDS+=($!)
-  peer_wait danted $! "$PEER_DANTE" "$dir/danted.log" || return 1
+  peer_wait danted $! "$PEER_DANTE" "$dir/danted.out" "$dir/danted.log" || return 1
 }
 
 peers_stop() {
