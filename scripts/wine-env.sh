@@ -4,8 +4,10 @@
 
 # Prints the Wine loader that can run programs on this kernel. Some kernels
 # run no 32-bit code at all; then only wine64 with 64-bit programs works.
+# ORV_WIN64_ONLY=1 acts as such a kernel would, to try that path here (with
+# a BUILD_DIR of its own: a 32-bit prefix does not serve wine64).
 wine_loader() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if [ -z "${ORV_WIN64_ONLY:-}" ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
     echo /usr/lib/wine/wine
   else
     echo /usr/lib/wine/wine64
