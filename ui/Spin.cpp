@@ -14,11 +14,6 @@ namespace {
 constexpr unsigned kFirstRepeatDelay = 400;
 constexpr unsigned kRepeatInterval = 100;
 
-rtl::Bitmap LoadGlyph(const char* resource) {
-  return rtl::Bitmap(static_cast<HBITMAP>(
-      ::LoadImageA(rtl::ModuleInstance(), resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-}
-
 int WindowWidth(HWND window) {
   RECT r{};
   ::GetWindowRect(window, &r);
@@ -101,10 +96,9 @@ TSpinButton::TSpinButton(HWND parent, int left, int top, int width, int height, 
   CreateHandle("OrvSpinButton", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | (tabStop ? WS_TABSTOP : 0),
                WS_EX_NOPARENTNOTIFY, left, top, SpinButtonWidth(width), height, parent, nullptr,
                CS_DBLCLKS);
-  const SpinRect up = SpinUpButtonRect(Width(), Height());
-  const SpinRect down = SpinDownButtonRect(Width(), Height());
-  FUpButton.Create(Handle(), up.Left, up.Top, up.Width(), up.Height());
-  FDownButton.Create(Handle(), down.Left, down.Top, down.Width(), down.Height());
+  FUpButton.Create(Handle(), 0, 0, 0, 0);
+  FDownButton.Create(Handle(), 0, 0, 0, 0);
+  AdjustSize();
   FUpButton.AllowRepeat = true;
   FDownButton.AllowRepeat = true;
   SetUpGlyph(rtl::Bitmap());
@@ -135,22 +129,20 @@ void TSpinButton::SetBounds(int left, int top, int width, int height) {
 int TSpinButton::Width() const { return WindowWidth(Handle()); }
 int TSpinButton::Height() const { return WindowHeight(Handle()); }
 
-void TSpinButton::SetUpGlyph(rtl::Bitmap glyph) {
-  if (!glyph) {
-    FUpButton.SetGlyph(LoadGlyph("SpinUp"));
-    FUpButton.SetNumGlyphs(1);
-  } else {
-    FUpButton.SetGlyph(std::move(glyph));
-  }
-}
+void TSpinButton::SetUpGlyph(rtl::Bitmap glyph) { SetGlyph(FUpButton, std::move(glyph), "SpinUp"); }
 
 void TSpinButton::SetDownGlyph(rtl::Bitmap glyph) {
-  if (!glyph) {
-    FDownButton.SetGlyph(LoadGlyph("SpinDown"));
-    FDownButton.SetNumGlyphs(1);
-  } else {
-    FDownButton.SetGlyph(std::move(glyph));
+  SetGlyph(FDownButton, std::move(glyph), "SpinDown");
+}
+
+void TSpinButton::SetGlyph(TTimerSpeedButton& button, rtl::Bitmap glyph, const char* resource) {
+  if (glyph) {
+    button.SetGlyph(std::move(glyph));
+    return;
   }
+  button.SetGlyph(rtl::Bitmap(static_cast<HBITMAP>(
+      ::LoadImageA(rtl::ModuleInstance(), resource, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR))));
+  button.SetNumGlyphs(1);
 }
 
 HWND TSpinButton::FocusControl() const {

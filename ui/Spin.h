@@ -80,6 +80,7 @@ protected:
 
 private:
   void AdjustSize();
+  static void SetGlyph(TTimerSpeedButton& button, rtl::Bitmap glyph, const char* resource);
   void ButtonMouseDown(TTimerSpeedButton& button);
   void SetFocusBtn(TTimerSpeedButton& button);
   bool CanTakeFocus(HWND window) const;

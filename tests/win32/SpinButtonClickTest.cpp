@@ -53,6 +53,18 @@ TEST(SpinButtonClick, ReadOnlyEditBeeps) {
   EXPECT_EQ(2, form.Spin->Beeps);
 }
 
+TEST(SpinButtonClick, DisabledEditIgnoresItsButtons) {
+  SpinTestForm form;
+  form.Prepare(1, 6000, "300");
+  form.Spin->SetEnabled(false);
+  ClickMouse(form.Spin->Button().UpButton().Handle());
+  MouseDown(form.Spin->Button().DownButton().Handle());
+  EXPECT_FALSE(form.Spin->Button().DownButton().Down());
+  MouseUp(form.Spin->Button().DownButton().Handle());
+  EXPECT_EQ("300", form.Spin->Text());
+  EXPECT_TRUE(form.Other->Focused());
+}
+
 TEST(SpinButtonClick, OnChangeFollowsEverySteppedValue) {
   SpinTestForm form;
   form.Prepare(1, 6000, "10");
