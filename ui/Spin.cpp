@@ -387,6 +387,12 @@ LRESULT TSpinEdit::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CUT:
       if (!EditorEnabled || ReadOnly()) return 0;
       break;
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+      // Delete and Undo of the context menu edit the text as typing does.
+      if (!EditorEnabled) return 0;
+      break;
     case WM_GETDLGCODE: {
       // A multi-line edit asks for Tab, Enter and Escape; this one is a
       // single line, so those stay with the dialog (default button, Cancel).

@@ -47,16 +47,25 @@ TEST(SpinTyping, AllowedAndRefusedCharacters) {
   }
 }
 
-TEST(SpinTyping, DeleteKeyIsTypingToo) {
+TEST(SpinTyping, DeleteAndUndoAreTypingToo) {
   SpinTestForm form;
   HWND edit = form.Spin->Handle();
   for (const bool editorEnabled : {true, false}) {
-    form.Prepare(0, 0, "12");
+    form.Prepare(0, 0, "1234");
     form.Spin->EditorEnabled = editorEnabled;
     form.Spin->SetFocus();
     ::SendMessageA(edit, EM_SETSEL, 0, 0);
     PressKey(edit, VK_DELETE);
-    EXPECT_EQ(editorEnabled ? "2" : "12", form.Spin->Text()) << "editor enabled " << editorEnabled;
+    EXPECT_EQ(editorEnabled ? "234" : "1234", form.Spin->Text()) << "editor enabled " << editorEnabled;
+    // The context menu's Delete and Undo.
+    ::SendMessageA(edit, EM_SETSEL, 0, 1);
+    ::SendMessageA(edit, WM_CLEAR, 0, 0);
+    EXPECT_EQ(editorEnabled ? "34" : "1234", form.Spin->Text()) << "editor enabled " << editorEnabled;
+    ::SendMessageA(edit, WM_UNDO, 0, 0);
+    if (editorEnabled)
+      EXPECT_NE("34", form.Spin->Text()) << "how much one undo takes back is the system's";
+    else
+      EXPECT_EQ("1234", form.Spin->Text());
   }
 }
 
