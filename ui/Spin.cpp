@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "rtl/win32/DeviceContext.h"
 #include "rtl/win32/Forms.h"
 #include "ui/core/SpinGeometry.h"
 #include "ui/core/SpinValue.h"
@@ -314,16 +315,14 @@ struct FontHeights {
 
 FontHeights MeasureFonts(HWND window) {
   FontHeights heights;
-  HDC dc = ::GetDC(nullptr);
+  rtl::WindowDC screen(nullptr);
   TEXTMETRICA metrics{};
-  ::GetTextMetricsA(dc, &metrics);
+  ::GetTextMetricsA(screen.Get(), &metrics);
   heights.System = metrics.tmHeight;
-  HFONT font = reinterpret_cast<HFONT>(::SendMessageA(window, WM_GETFONT, 0, 0));
-  HGDIOBJ old = ::SelectObject(dc, font ? font : ::GetStockObject(SYSTEM_FONT));
-  ::GetTextMetricsA(dc, &metrics);
+  HGDIOBJ font = reinterpret_cast<HGDIOBJ>(::SendMessageA(window, WM_GETFONT, 0, 0));
+  rtl::Selection selected(screen.Get(), font ? font : ::GetStockObject(SYSTEM_FONT));
+  ::GetTextMetricsA(screen.Get(), &metrics);
   heights.Control = metrics.tmHeight;
-  ::SelectObject(dc, old);
-  ::ReleaseDC(nullptr, dc);
   return heights;
 }
 }  // namespace

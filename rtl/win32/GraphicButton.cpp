@@ -2,36 +2,11 @@
 
 #include <windowsx.h>
 
+#include "rtl/win32/DeviceContext.h"
+
 namespace rtl {
 
 namespace {
-
-class MemoryDC {
-public:
-  explicit MemoryDC(HDC like) : FDC(::CreateCompatibleDC(like)) {}
-  ~MemoryDC() {
-    if (FDC) ::DeleteDC(FDC);
-  }
-  MemoryDC(const MemoryDC&) = delete;
-  MemoryDC& operator=(const MemoryDC&) = delete;
-  HDC Get() const { return FDC; }
-
-private:
-  HDC FDC;
-};
-
-// Puts the object back that was selected before.
-class Selection {
-public:
-  Selection(HDC dc, HGDIOBJ object) : FDC(dc), FOld(::SelectObject(dc, object)) {}
-  ~Selection() { ::SelectObject(FDC, FOld); }
-  Selection(const Selection&) = delete;
-  Selection& operator=(const Selection&) = delete;
-
-private:
-  HDC FDC;
-  HGDIOBJ FOld;
-};
 
 // Where the mask is 0 the pattern goes down, where it is 1 the screen stays.
 constexpr DWORD kPatternThroughMask = 0x00B8074A;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "rtl/win32/DeviceContext.h"
 #include "tests/win32/SpinTestForm.h"
 
 namespace {
@@ -66,12 +67,11 @@ TEST(SpinEditValue, DisabledColoursForTheSettingsWindow) {
   form.Spin->ButtonFaceColor = true;
   form.Spin->SetFontColor(::GetSysColor(COLOR_GRAYTEXT));
   form.Spin->SetEnabled(false);
-  HDC dc = ::GetDC(form.Spin->Handle());
-  const LRESULT brush = ::SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+  rtl::WindowDC dc(form.Spin->Handle());
+  const LRESULT brush = ::SendMessageA(form.Handle(), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()),
                                        reinterpret_cast<LPARAM>(form.Spin->Handle()));
   EXPECT_EQ(reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE)), brush);
-  EXPECT_EQ(::GetSysColor(COLOR_GRAYTEXT), ::GetTextColor(dc));
-  ::ReleaseDC(form.Spin->Handle(), dc);
+  EXPECT_EQ(::GetSysColor(COLOR_GRAYTEXT), ::GetTextColor(dc.Get()));
   form.Spin->SetEnabled(true);
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "rtl/win32/DeviceContext.h"
 #include "tests/win32/SpinTestForm.h"
 
 namespace {
@@ -95,12 +96,12 @@ TEST(SpinLayout, MinimumHeight) {
 TEST(SpinLayout, AutoSizeFollowsTheFont) {
   SpinTestForm form;
   // Set at creation: the form's font gives the height.
-  HDC dc = ::GetDC(nullptr);
-  HGDIOBJ old = ::SelectObject(dc, form.FontHandle());
   TEXTMETRICA metrics{};
-  ::GetTextMetricsA(dc, &metrics);
-  ::SelectObject(dc, old);
-  ::ReleaseDC(nullptr, dc);
+  {
+    rtl::WindowDC screen(nullptr);
+    rtl::Selection font(screen.Get(), form.FontHandle());
+    ::GetTextMetricsA(screen.Get(), &metrics);
+  }
   // The font's height and the border, but never below the minimum (which
   // wins with the dialog font: 22 pixels).
   const int expected =
