@@ -51,6 +51,12 @@ public:
 protected:
   TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left, int top,
            int width, int height, const std::string& caption);
+  // For a control whose own window procedure must see its first messages:
+  // the most derived constructor makes the window with CreateControlHandle,
+  // passing its object as the creation parameter, once its dispatch is set.
+  explicit TControl(TForm& form);
+  void CreateControlHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
+                           int width, int height, const std::string& caption, void* createParam);
 
   TForm* FForm;
   HWND FHandle = nullptr;
@@ -85,6 +91,10 @@ public:
   bool ButtonFaceColor = false;
   void Notify(WORD code) override;
   HBRUSH ControlColor(HDC dc) override;
+
+protected:
+  // The window comes from the derived class (see TControl).
+  explicit TEdit(TForm& form) : TControl(form) {}
 };
 
 class TMemo : public TControl {
