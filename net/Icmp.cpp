@@ -73,22 +73,22 @@ void TICMP::SetAddress(const std::string& value) {
 }
 
 void TICMP::SetSize(int value) {
-  if (value < 0 || value > 65535) throw ERangeError();
+  if (value < 0 || value > 65535) throw rtl::ERangeError();
   FSize = value;
 }
 
 void TICMP::SetTimeout(int value) {
-  if (value < 0) throw ERangeError();
+  if (value < 0) throw rtl::ERangeError();
   FTimeout = value;
 }
 
 void TICMP::SetTTL(int value) {
-  if (value < 0 || value > 255) throw ERangeError();
+  if (value < 0 || value > 255) throw rtl::ERangeError();
   FTTL = value;
 }
 
 void TICMP::SetFlags(int value) {
-  if (value < 0 || value > 255) throw ERangeError();
+  if (value < 0 || value > 255) throw rtl::ERangeError();
   FFlags = value;
 }
 

@@ -17,12 +17,6 @@ class TICMPException : public rtl::Exception {
   using rtl::Exception::Exception;
 };
 
-// A value outside its range, as the runtime library reports it.
-class ERangeError : public rtl::Exception {
-public:
-  ERangeError() : rtl::Exception("Fehler bei Bereichsprüfung") {}
-};
-
 // The echo reply header as the 32-bit service returns it.
 #pragma pack(push, 1)
 struct TIcmpEchoReplyHeader {

@@ -76,7 +76,7 @@ void TPing::DnsLookup(const std::string& HostName) {
     FLookup = nullptr;
   }
   FDnsResult.clear();
-  if (HostName.empty()) throw ERangeError();
+  if (HostName.empty()) throw rtl::ERangeError();
   const unsigned long dotted = FInetAddr(HostName.c_str());
   if (dotted != INADDR_NONE) {
     in_addr a;

@@ -166,14 +166,12 @@ TEST(HttpCli, SilentServerTimesOut) {
   ScriptedHttpServer server([](const std::string&) { return std::string(); });
   THttpCli http(nullptr);
   http.Timeout = 700;
-  const DWORD start = ::GetTickCount();
   try {
     Body(http, server.Base() + "/slow");
     FAIL();
   } catch (const EHttpException& e) {
     EXPECT_EQ("HTTP request timed out after 0.7 s", e.Message());
   }
-  EXPECT_LT(::GetTickCount() - start, 5000u);
   EXPECT_EQ(hsReady, http.State()) << "ready for the next request";
 }
 
