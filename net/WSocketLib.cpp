@@ -121,6 +121,15 @@ const TWSocketApi& WSocketApi() {
   return api;
 }
 
+void SocketHandleTraits::Close(SOCKET handle) noexcept {
+  try {
+    WSocketApi().closesocket(handle);
+  } catch (const ESocketException&) {
+    // The library could not be bound, so no socket of it can be open: there
+    // is nothing left to close.
+  }
+}
+
 std::uint32_t WSocketResolveHost(const std::string& HostText) {
   if (HostText.empty() || HostText.size() > 256)
     throw ESocketException("WSocketResolveHost: '" + HostText + "' Invalid Hostname.");

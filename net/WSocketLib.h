@@ -10,6 +10,7 @@
 #include <string>
 
 #include "net/core/SocketException.h"
+#include "rtl/core/UniqueHandle.h"
 
 // Loads and starts the library when needed and returns the entry point of
 // Name (nothing for an empty name). Raises ESocketException.
@@ -79,6 +80,14 @@ struct TWSocketApi {
 
 constexpr int kSocketFunctionCount = 30;
 const TWSocketApi& WSocketApi();
+
+// Owner of one socket handle: closed when the owner lets go of it.
+struct SocketHandleTraits {
+  using Type = SOCKET;
+  static Type Invalid() noexcept { return INVALID_SOCKET; }
+  static void Close(Type handle) noexcept;
+};
+using TSocketHandle = rtl::UniqueHandle<SocketHandleTraits>;
 
 // Host text to an IPv4 address in network order: dotted text directly,
 // anything else through the (blocking) name lookup.
