@@ -28,9 +28,12 @@ int TCustomLineWSocket::RawReceive(void* buffer, int size, int flags) {
 bool TCustomLineWSocket::DeliverLines() {
   bool consumed = false;
   while (FLineMode) {
-    const int length = FLine.FindLine();
-    if (length == 0) break;
-    FLineLength = length;
+    // A line that a handler left unread is still the first to go.
+    if (FLineLength == 0) {
+      const int length = FLine.FindLine();
+      if (length == 0) break;
+      FLineLength = length;
+    }
     while (FLineMode && FLineLength > 0) {
       const int before = FLineLength;
       if (!TCustomSocksWSocket::TriggerDataAvailable(0)) {
