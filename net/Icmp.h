@@ -66,16 +66,8 @@ public:
 private:
   void Resolve();
 
-  rtl::Module FWinsock;
   rtl::Module FIcmpDll;
   HANDLE FHandle = INVALID_HANDLE_VALUE;
-  decltype(&::WSAStartup) FWSAStartup = nullptr;
-  decltype(&::WSACleanup) FWSACleanup = nullptr;
-  decltype(&::inet_addr) FInetAddr = nullptr;
-  decltype(&::inet_ntoa) FInetNtoa = nullptr;
-  decltype(&::gethostbyname) FGetHostByName = nullptr;
-  decltype(&::WSAGetLastError) FWSAGetLastError = nullptr;
-  bool FStarted = false;
   HANDLE(WINAPI* FIcmpCreateFile)() = nullptr;
   BOOL(WINAPI* FIcmpCloseHandle)(HANDLE) = nullptr;
   DWORD(WINAPI* FIcmpSendEcho)(HANDLE, DWORD, LPVOID, WORD, LPVOID, LPVOID, DWORD, DWORD) = nullptr;
