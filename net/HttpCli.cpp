@@ -227,6 +227,7 @@ void THttpCli::LookupDone(std::uint16_t error) {
   if (error != 0) return FailRequest(error, "can't resolve hostname to IP address");
   SetState(hsDnsLookupDone);
   FSocketFailed = false;
+  std::string raised;
   try {
     FSocket->SetAddr(FSocket->DnsResult());
     FSocket->SetLocalAddr(LocalAddr);
@@ -241,8 +242,9 @@ void THttpCli::LookupDone(std::uint16_t error) {
       FSocket->SocksAuthentication = SocksAuthentication;
     }
     FSocket->Connect();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     FSocketFailed = true;
+    raised = e.what();
   }
   // A failure the socket reported through its error handler ends the request
   // like a raised one, instead of leaving it waiting for events that never
@@ -250,7 +252,8 @@ void THttpCli::LookupDone(std::uint16_t error) {
   if (FSocketFailed && FState == hsDnsLookupDone) {
     const int code = FSocket->LastError();
     std::string reason = "can't connect: ";
-    reason += code ? SocketErrorText(code) + " (Error #" + std::to_string(code) + ")" : FSocket->LastErrorMessage();
+    if (code) reason += SocketErrorText(code) + " (Error #" + std::to_string(code) + ")";
+    else reason += raised.empty() ? FSocket->LastErrorMessage() : raised;
     FailRequest(static_cast<std::uint16_t>(code ? code : httpErrorNotConnected), reason);
   }
 }

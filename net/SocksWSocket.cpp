@@ -71,10 +71,12 @@ void TCustomSocksWSocket::Connect() {
   }
   FRetired.clear();
   FNegotiator = std::make_unique<TSocksNegotiator>(request);
+  // A handshake message that cannot be sent is not reported from here:
+  // the connection is gone, and its close ends the handshake as a failure.
   FNegotiator->OnSend = [this](const std::string& bytes) {
     try {
       Send(bytes.data(), static_cast<int>(bytes.size()));
-    } catch (const std::exception&) {
+    } catch (const ESocketException&) {
     }
   };
   FNegotiator->OnAuthState = [this](TSocksAuthState s) {

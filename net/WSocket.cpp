@@ -592,10 +592,7 @@ void TCustomWSocket::CloseSocketHandle(bool doShutdown, int error) {
     FCloseInvoked = true;
     TriggerSessionClosed(static_cast<std::uint16_t>(error));
   }
-  try {
-    ResetToDefaults();
-  } catch (...) {
-  }
+  ResetToDefaults();
 }
 
 void TCustomWSocket::Abort() {

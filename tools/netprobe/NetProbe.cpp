@@ -164,10 +164,7 @@ int Lookup(const Arguments& a) {
   int result = -1;
   socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t error) { result = error; };
   socket.DnsLookup(a.positional[0]);
-  for (int i = 0; i < 3000 && result < 0; ++i) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    rtl::Application().ProcessMessages();
-  }
+  rtl::WaitForMessages([&] { return result >= 0; }, 30000);
   if (result < 0) {
     std::fprintf(stderr, "netprobe: the lookup did not end within 30 s\n");
     return 1;
