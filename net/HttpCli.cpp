@@ -112,9 +112,9 @@ void THttpCli::StartRequest(THttpRequest request) {
   if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", 2);
 
   FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
-  FSocket->MultiThreaded = MultiThreaded;
+  FSocket->MultiThreaded = MultiThreaded;  // the socket's own waits pump with its own loop
   ++FRequestSerial;
-  FReadyPending = false;  // the socket's pump is the one the wait uses
+  FReadyPending = false;
   SetState(hsNotConnected);
   FRequestType = request;
   ResetRequestState();
@@ -282,6 +282,7 @@ void THttpCli::SessionConnected(std::uint16_t error) {
       default: SendRequest("GET"); break;
     }
   } catch (const std::exception& e) {
+    CloseConnection();
     FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
   }
 }
@@ -557,14 +558,8 @@ void THttpCli::ComputeLocation(const std::string& v) {
 void THttpCli::FollowLocation() {
   // A bound on successive redirections: a loop of them ends with a clear
   // failure instead of running for ever.
-  if (++FRedirections > MaxRedirections) {
-    FStatusCode = 404;
-    FReasonPhrase = "Too many redirections (more than " + std::to_string(MaxRedirections) + ")";
-    FLocationFlag = false;
-    FFailed = true;
-    FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
-    return SetReady();
-  }
+  if (++FRedirections > MaxRedirections)
+    return FailRequest(httpErrorRedirections, "Too many redirections (more than " + std::to_string(MaxRedirections) + ")");
   const std::string location = FLocation.substr(0, FLocation.find('#'));
   FDocumentName = DocumentNameOf(ParseURL(location, "").Path);
   FConnected = false;

@@ -33,6 +33,7 @@ constexpr std::uint16_t httpErrorNoStatusLine = 10;
 constexpr std::uint16_t httpErrorData = 11;
 constexpr std::uint16_t httpErrorQuit = 12;
 constexpr std::uint16_t httpErrorNotConnected = 13;
+constexpr std::uint16_t httpErrorRedirections = 14;
 
 class EHttpException : public rtl::Exception {
 public:
@@ -60,8 +61,9 @@ public:
   std::string ContentRangeBegin, ContentRangeEnd, AcceptRanges;
   std::string SocksServer, SocksPort, SocksLevel = "5", SocksUsercode, SocksPassword;
   TSocksAuthentication SocksAuthentication = socksNoAuthentication;
-  // The wait pumps with the socket's own loop (for a thread of its own);
-  // given to the socket at each request start.
+  // Given to the socket at each request start: its own waits (Flush,
+  // closing) then pump with its own loop, for a thread of its own. Get's
+  // wait serves any thread as it is.
   bool MultiThreaded = false;
   rtl::TStream* ReceiveStream = nullptr;  // not owned
   rtl::TStream* PostStream = nullptr;     // not owned
