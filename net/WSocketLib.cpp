@@ -38,6 +38,13 @@ void EnsureLoaded() {
     throw ESocketException("Unable to load " + std::string(kLibraryName) + " Error #" +
                            std::to_string(::GetLastError()));
   gLibrary = library;
+  // An asynchronous lookup ends on a thread of Windows Sockets' own, which
+  // may still be running the library's code after its answer has arrived
+  // and the last socket has gone (under Wine: a crash at exit). The image
+  // therefore stays mapped; start, cleanup and binding still follow each
+  // load and unload.
+  HMODULE pinned = nullptr;
+  ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, kLibraryName, &pinned);
   // After a failed start the library stays loaded and is not started again:
   // later calls then fail with the system's "not initialised" error.
   const auto startup = rtl::BoundFunction<decltype(&::WSAStartup)>(library, "WSAStartup");
