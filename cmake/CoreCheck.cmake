@@ -21,8 +21,7 @@ set(ORV_STD_HEADERS
 # needs its cpuid header. Nothing else in a core may.
 set(ORV_CORE_HEADER_EXCEPTIONS
   "setup/core/CpuFeatures.cpp:cpuid.h"
-  "setup/core/Sha1CompressHardware.cpp:immintrin.h"
-  "net/core/Socks.cpp:cxxabi.h")
+  "setup/core/Sha1CompressHardware.cpp:immintrin.h")
 
 # orv_check_core_includes(FILE ALLOWED_DIRS...): FILE is a path below the
 # source folder; a quoted include must name a file below one of ALLOWED_DIRS.

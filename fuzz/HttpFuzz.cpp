@@ -1,6 +1,7 @@
-// Fuzzes the HTTP client's byte handling: URL splitting, header lines and
-// the receive buffer. Lines must come out the same whether the bytes arrive
-// whole or in two pieces split anywhere.
+// Fuzzes the HTTP client's byte handling: URL splitting, header lines, the
+// receive buffer and the header's bounds. Lines must come out the same
+// whether the bytes arrive whole or in two pieces split anywhere, and no
+// header gets past its bounds.
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,6 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
 
   const std::vector<std::string> whole = Lines(text, text.size());
   if (Lines(text, size / 2) != whole) std::abort();
+  // The client stops at the first line that passes a bound: what it keeps
+  // is never more than the bounds allow.
+  THttpHeaderTally tally;
+  for (const auto& line : whole) {
+    if (line.size() > static_cast<size_t>(THttpReceiveBuffer::kCapacity)) std::abort();
+    if (!tally.Count(line.size()).empty()) break;
+    if (tally.Lines() > kMaxHeaderLines || tally.Bytes() > kMaxHeaderBytes) std::abort();
+  }
   for (const auto& line : whole) {
     try {
       const THttpHeaderLine parsed = ParseHeaderLine(line);

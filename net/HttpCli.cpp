@@ -41,7 +41,7 @@ std::string BaseOf(const std::string& path) {
 THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
   FWindow = std::make_unique<THttpWindow>(*this);
   FSocket = std::make_unique<TWSocket>(nullptr);
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
+  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
   FSocket->OnDataAvailable = [this](TCustomWSocket&, std::uint16_t) { DataAvailable(); };
   FSocket->OnSessionConnected = [this](TCustomWSocket&, std::uint16_t e) { SessionConnected(e); };
   FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { SendNext(); };
@@ -54,6 +54,7 @@ THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
     if (OnSocksConnected) OnSocksConnected(s, e);
   };
   FSocket->OnSocksError = [this](TCustomWSocket& s, int e, const std::string& m) {
+    FSocksErrorText = m + " (Error #" + std::to_string(e) + ")";
     if (OnSocksError) OnSocksError(s, e, m);
   };
   FSocket->OnSocksAuthState = [this](TCustomWSocket& s, TSocksAuthState state) {
@@ -75,16 +76,30 @@ void THttpCli::SetState(THttpState state) {
   if (state == hsReady && FWindow) ::PostMessageA(FWindow->Handle(), WM_HTTP_REQUEST_DONE, 0, 0);
 }
 
+// Posted, so that the request ends from the message loop and never inside
+// the socket event that ended it. One post per request: a second one left
+// in the queue would end the next request before it began.
 void THttpCli::SetReady() {
-  if (FWindow) ::PostMessageA(FWindow->Handle(), WM_HTTP_SET_READY, 0, 0);
+  if (FReadyPending || FState == hsReady || !FWindow) return;
+  FReadyPending = true;
+  ::PostMessageA(FWindow->Handle(), WM_HTTP_SET_READY, FRequestSerial, 0);
 }
 
-LRESULT THttpCli::WindowMessage(UINT message, WPARAM, LPARAM) {
+// At once, for a wait that cannot go back to the message loop (its time
+// ran out, or the program is ending); a ready still in the queue is void.
+void THttpCli::BecomeReady() {
+  FReadyPending = false;
+  SetState(hsReady);
+}
+
+LRESULT THttpCli::WindowMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_HTTP_REQUEST_DONE:
       if (OnRequestDone) OnRequestDone(*this, FRequestType, FDoneError);
       break;
-    case WM_HTTP_SET_READY: SetState(hsReady); break;
+    case WM_HTTP_SET_READY:
+      if (FReadyPending && wParam == FRequestSerial) BecomeReady();
+      break;
     case WM_HTTP_LOGIN: StartLookup(); break;
   }
   return 0;
@@ -96,8 +111,10 @@ void THttpCli::StartRequest(THttpRequest request) {
   if (FState != hsReady) throw EHttpException("HTTP component is busy", 1);
   if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", 2);
 
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
-  FSocket->MultiThreaded = MultiThreaded;  // the socket's pump is the one the wait uses
+  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
+  FSocket->MultiThreaded = MultiThreaded;  // the socket's own waits pump with its own loop
+  ++FRequestSerial;
+  FReadyPending = false;
   SetState(hsNotConnected);
   FRequestType = request;
   ResetRequestState();
@@ -140,6 +157,9 @@ void THttpCli::ResetRequestState() {
   FReasonPhrase.clear();
   FReceivedCount = FSentCount = 0;
   FHeaderLineCount = FBodyPieceCount = 0;
+  FHeaderTally.Reset();
+  FFailed = FStatusSeen = FHeaderDone = false;
+  FSocksErrorText.clear();
   FContentLength = -1;
   FContentType.clear();
   FMaySend = false;
@@ -155,33 +175,59 @@ void THttpCli::CloseConnection() {
   FConnected = false;
 }
 
-void THttpCli::EndWithFailure(std::uint16_t error, const std::string& reason) {
+void THttpCli::FailRequest(std::uint16_t error, const std::string& reason) {
+  if (FFailed) return;
+  FFailed = true;
   FDoneError = error;
   FStatusCode = 404;
   FReasonPhrase = reason;
-  SessionClosed();
+  FFollowOnClose = false;
+  FLocationFlag = false;
+  FMaySend = false;
+  // The close reaches SessionClosed, which finds the request failed; a
+  // lookup's late answer finds the request no longer waiting for it.
+  FSocket->CancelLookup();
+  if (FSocket->State() != wsClosed) FSocket->Abort();
+  FConnected = false;
+  SetReady();
+}
+
+bool THttpCli::DeadlinePassed() const {
+  return FHasDeadline && static_cast<LONG>(::GetTickCount() - FDeadline) >= 0;
+}
+
+std::string THttpCli::TimeoutText() const {
+  return rtl::Format("HTTP request timed out after %.1f s", Timeout / 1000.0);
 }
 
 void THttpCli::StartLookup() {
   SetState(hsDnsLookup);
   FSocketFailed = false;
+  std::string failure;
   try {
     FSocket->SetLocalAddr(LocalAddr);
     FSocket->DnsLookup(FTargetHost);
   } catch (const std::exception& e) {
-    FStatusCode = 404;
-    FReasonPhrase = e.what();
-    FConnected = false;
-    SetState(hsReady);
-    return;
+    failure = e.what();
   }
+  // A lookup that could not start, raised or reported through the socket's
+  // error handler, ends the request at once; nothing else would end it.
+  if (failure.empty() && FSocketFailed && FState == hsDnsLookup) failure = FSocket->LastErrorMessage();
+  if (failure.empty() || FState != hsDnsLookup) return;
+  FFailed = true;
+  FStatusCode = 404;
+  FReasonPhrase = failure;
+  FDoneError = static_cast<std::uint16_t>(FSocket->LastError() ? FSocket->LastError() : httpErrorNoReply);
+  FConnected = false;
+  BecomeReady();
 }
 
 void THttpCli::LookupDone(std::uint16_t error) {
   if (FState != hsDnsLookup) return;
-  if (error != 0) return EndWithFailure(error, "can't resolve hostname to IP address");
+  if (error != 0) return FailRequest(error, "can't resolve hostname to IP address");
   SetState(hsDnsLookupDone);
   FSocketFailed = false;
+  std::string raised;
   try {
     FSocket->SetAddr(FSocket->DnsResult());
     FSocket->SetLocalAddr(LocalAddr);
@@ -196,8 +242,9 @@ void THttpCli::LookupDone(std::uint16_t error) {
       FSocket->SocksAuthentication = SocksAuthentication;
     }
     FSocket->Connect();
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     FSocketFailed = true;
+    raised = e.what();
   }
   // A failure the socket reported through its error handler ends the request
   // like a raised one, instead of leaving it waiting for events that never
@@ -205,15 +252,18 @@ void THttpCli::LookupDone(std::uint16_t error) {
   if (FSocketFailed && FState == hsDnsLookupDone) {
     const int code = FSocket->LastError();
     std::string reason = "can't connect: ";
-    reason += code ? SocketErrorText(code) + " (Error #" + std::to_string(code) + ")" : FSocket->LastErrorMessage();
-    FSocket->Close();
-    EndWithFailure(static_cast<std::uint16_t>(code), reason);
+    if (code) reason += SocketErrorText(code) + " (Error #" + std::to_string(code) + ")";
+    else reason += raised.empty() ? FSocket->LastErrorMessage() : raised;
+    FailRequest(static_cast<std::uint16_t>(code ? code : httpErrorNotConnected), reason);
   }
 }
 
 void THttpCli::SessionConnected(std::uint16_t error) {
   if (error != 0) {
-    return EndWithFailure(error, SocketErrorText(error) + " (Error #" + std::to_string(error) + ")");
+    // A refused SOCKS handshake has said what went wrong in its own words.
+    const std::string text = !FSocksErrorText.empty() ? FSocksErrorText
+                                                       : SocketErrorText(error) + " (Error #" + std::to_string(error) + ")";
+    return FailRequest(error, text);
   }
   FConnected = true;
   SetState(hsConnected);
@@ -231,8 +281,9 @@ void THttpCli::SessionConnected(std::uint16_t error) {
       case httpHEAD: SendRequest("HEAD"); break;
       default: SendRequest("GET"); break;
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
     CloseConnection();
+    FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
   }
 }
 
@@ -287,7 +338,22 @@ void THttpCli::SendNext() {
 
 // ---------------------------------------------------------------- receiving
 
+// Whatever goes wrong with the data (a line too long, a bad number, a
+// stream that cannot take the body) ends the request as a failure here; the
+// socket never sees it.
 void THttpCli::DataAvailable() {
+  try {
+    ReceiveData();
+  } catch (const EHttpException& e) {
+    FailRequest(e.ErrorCode, e.Message());
+  } catch (const std::exception& e) {
+    FailRequest(httpErrorData, e.what());
+  }
+}
+
+void THttpCli::ReceiveData() {
+  if (FFailed) return;
+  if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
   // Body bytes need no line cutting: with nothing pending they are read in
   // large pieces straight from the socket, which saves most of the calls
   // (and under Wine most of the cost) of a large download.
@@ -299,12 +365,13 @@ void THttpCli::DataAvailable() {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;
       BodyPiece(FBodyBuffer.data(), n);
-      if (n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
+      if (FFailed || n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
+      if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
     }
     return;
   }
   const int room = FBuffer.Room();
-  if (room <= 0) throw EHttpException("HTTP line too long", 4);
+  if (room <= 0) throw EHttpException("HTTP line too long", httpErrorLineTooLong);
   char chunk[THttpReceiveBuffer::kCapacity];
   const int n = FSocket->Receive(chunk, room);
   if (FRequestType == httpAbort || n <= 0) return;
@@ -314,31 +381,41 @@ void THttpCli::DataAvailable() {
     return;
   }
   std::string line;
-  while (FState != hsWaitingBody && FBuffer.NextLine(line)) {
+  while (!FFailed && FState != hsWaitingBody && FBuffer.NextLine(line)) {
     if (FState == hsWaitingHeader) HeaderLine(line);
   }
+  // Pending bytes that fill the buffer without a line end can never become
+  // a line: said now, not after the server's close.
+  if (!FFailed && FState == hsWaitingHeader && FBuffer.Room() <= 0)
+    throw EHttpException("HTTP line too long", httpErrorLineTooLong);
 }
 
 void THttpCli::HeaderLine(const std::string& line) {
   if (FBodyMode) return BodyPiece(line);
   if (FHeaderLineCount == 0) FireHeaderBegin();
   ++FHeaderLineCount;
-  if (FHeaderLineCount == 1 && StartsWithHtml(line)) {
+  if (StartsWithHtml(line)) {
     if (FContentType.empty()) FContentType = "text/html";
     FBodyMode = true;
+    FHeaderDone = true;
     FireHeaderEnd();
     BodyPiece(line);
     // Complete lines still in the buffer go to the body without their line
-    // ends, as the header reader cut them; later data as it arrives.
+    // ends, as the header reader cut them; the rest (a last line without
+    // its end among it) as it is, and later data as it arrives.
     std::string rest;
-    while (FBuffer.NextLine(rest)) BodyPiece(rest);
+    while (!FFailed && FBuffer.NextLine(rest)) BodyPiece(rest);
+    if (!FFailed && FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
     SetState(hsWaitingBody);
     return;
   }
   if (!line.empty()) {
+    const std::string bound = FHeaderTally.Count(line.size());
+    if (!bound.empty()) return FailRequest(httpErrorHeaderTooLarge, bound);
     FHeaderLines.push_back(line);
     const THttpHeaderLine parsed = ParseHeaderLine(line);
     if (parsed.LineKind == THttpHeaderLine::Kind::Status) {
+      FStatusSeen = true;
       FStatusCode = parsed.StatusCode;
       FReasonPhrase = parsed.ReasonPhrase;
     } else if (parsed.LineKind == THttpHeaderLine::Kind::Field) {
@@ -362,6 +439,11 @@ void THttpCli::HeaderLine(const std::string& line) {
     return;
   }
   // The empty line ends the header.
+  if (!FStatusSeen) {
+    FireHeaderEnd();
+    return FailRequest(httpErrorNoStatusLine, "HTTP reply has no status line");
+  }
+  FHeaderDone = true;
   if (FLocationFlag) {
     FireHeaderEnd();
     FBuffer.TakeAll();
@@ -385,26 +467,49 @@ void THttpCli::HeaderLine(const std::string& line) {
 void THttpCli::BodyPiece(const std::string& piece) { BodyPiece(piece.data(), static_cast<int>(piece.size())); }
 
 void THttpCli::BodyPiece(const char* data, int length) {
+  if (FFailed) return;
+  // What is past the limit is not kept: the stream holds the first
+  // BodyLimit bytes and the request fails.
+  const bool over = BodyLimit > 0 && length > BodyLimit - FReceivedCount;
+  if (over) length = static_cast<int>(std::max<std::int64_t>(0, BodyLimit - FReceivedCount));
   if (FBodyPieceCount == 0) FireDocBegin();
   ++FBodyPieceCount;
   FReceivedCount += length;
   if (ReceiveStream && length > 0) ReceiveStream->WriteBuffer(data, length);
   FireDocData(data, length);
+  if (over) FailRequest(httpErrorBodyLimit, "HTTP body is longer than the limit of " + std::to_string(BodyLimit) + " bytes");
 }
 
-void THttpCli::SessionClosed() {
+void THttpCli::SessionClosed(std::uint16_t error) {
+  const bool wasConnected = FConnected;
   FConnected = false;
+  if (FFailed || FRequestType == httpAbort) return SetReady();
   if (FFollowOnClose) {
     FFollowOnClose = false;
     return FollowLocation();
   }
+  if (FState == hsWaitingBody) {
+    try {
+      // A last piece without a line end, left behind by the header reader.
+      if (FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
+    } catch (const std::exception& e) {
+      return FailRequest(httpErrorData, e.what());
+    }
+    if (FFailed) return;
+    if (FBodyPieceCount > 0) FireDocEnd();
+    return SetReady();
+  }
   if (FInHeader) {
     FireHeaderEnd();
     if (FLocationFlag) return FollowLocation();
-    return SetReady();
+    return FailRequest(httpErrorHeaderCut, "HTTP server closed the connection in the middle of the header");
   }
-  if (FBodyPieceCount > 0) FireDocEnd();
-  SetReady();
+  if (FHeaderDone) return SetReady();
+  if (!wasConnected) {
+    if (!FSocksErrorText.empty()) return FailRequest(error ? error : httpErrorNotConnected, FSocksErrorText);
+    return FailRequest(error ? error : httpErrorNotConnected, "The connection closed before it was established");
+  }
+  FailRequest(httpErrorNoReply, "HTTP server closed the connection without a reply");
 }
 
 // ---------------------------------------------------------------- redirections
@@ -453,19 +558,14 @@ void THttpCli::ComputeLocation(const std::string& v) {
 void THttpCli::FollowLocation() {
   // A bound on successive redirections: a loop of them ends with a clear
   // failure instead of running for ever.
-  if (++FRedirections > MaxRedirections) {
-    FStatusCode = 404;
-    FReasonPhrase = "Too many redirections (more than " + std::to_string(MaxRedirections) + ")";
-    FLocationFlag = false;
-    FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
-    return SetReady();
-  }
+  if (++FRedirections > MaxRedirections)
+    return FailRequest(httpErrorRedirections, "Too many redirections (more than " + std::to_string(MaxRedirections) + ")");
   const std::string location = FLocation.substr(0, FLocation.find('#'));
   FDocumentName = DocumentNameOf(ParseURL(location, "").Path);
   FConnected = false;
   FLocationFlag = false;
   if (FRequestType == httpPOST) FRequestType = httpGET;
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t) { SessionClosed(); };
+  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
   if (OnLocationChange) OnLocationChange(*this);
   FHeaderLines.clear();
   FHeaderLineCount = FBodyPieceCount = 0;
@@ -473,6 +573,8 @@ void THttpCli::FollowLocation() {
   FContentType.clear();
   FStatusCode = 0;
   FBodyMode = false;
+  FStatusSeen = FHeaderDone = false;
+  FHeaderTally.Reset();
   if (!Proxy.empty()) FTargetPort = FProxyPortUsed;
   ::PostMessageA(FWindow->Handle(), WM_HTTP_LOGIN, 0, 0);
 }
@@ -489,37 +591,26 @@ void THttpCli::Abort() {
 }
 
 void THttpCli::RequestSync(THttpRequest request) {
+  FHasDeadline = Timeout > 0;
+  FDeadline = ::GetTickCount() + static_cast<DWORD>(Timeout > 0 ? Timeout : 0);
+  struct TDeadlineEnd {
+    bool& has;
+    ~TDeadlineEnd() { has = false; }
+  } deadlineEnd{FHasDeadline};
   StartRequest(request);
-  const DWORD start = ::GetTickCount();
-  bool timedOut = false;
-  // Waits for messages instead of spinning; the loop keeps turning so that
-  // the socket's events (and the rest of the program) are handled.
-  while (FState != hsReady) {
-    DWORD wait = INFINITE;
-    if (Timeout > 0) {
-      const DWORD elapsed = ::GetTickCount() - start;
-      if (elapsed >= static_cast<DWORD>(Timeout)) {
-        timedOut = true;
-        break;
-      }
-      wait = static_cast<DWORD>(Timeout) - elapsed;
-    }
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, wait, QS_ALLINPUT);
-    if (MultiThreaded) FSocket->PumpMessages();
-    else rtl::Application().ProcessMessages();
-    if (rtl::Application().Terminated()) break;
+  const rtl::TWaitResult result =
+      rtl::WaitForMessages([this] { return FState == hsReady; }, Timeout > 0 ? static_cast<DWORD>(Timeout) : 0);
+  if (result != rtl::TWaitResult::Done) {
+    // The request goes now: a partial page must never pass for the whole.
+    // WM_QUIT has been posted again for the program's own loop.
+    if (result == rtl::TWaitResult::Quit)
+      FailRequest(httpErrorQuit, "HTTP request ended: the program is closing");
+    else
+      FailRequest(httpErrorTimeout, TimeoutText());
+    BecomeReady();
   }
-  if (timedOut) {
-    const THttpRequest kept = FRequestType;
-    Abort();
-    for (int i = 0; i < 200 && FState != hsReady; ++i) {
-      rtl::Application().ProcessMessages();
-      ::Sleep(5);
-    }
-    FRequestType = kept;
-    throw EHttpException(rtl::Format("HTTP request timed out after %.1f s", Timeout / 1000.0), 404);
-  }
-  if (FStatusCode >= 400) throw EHttpException(FReasonPhrase, FStatusCode);
+  if (FRequestType == httpAbort && !FFailed) throw EHttpException("HTTP request aborted", 404);
+  if (FFailed || FStatusCode >= 400) throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
 }
 
 // ---------------------------------------------------------------- events

@@ -21,6 +21,20 @@
 enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody };
 enum THttpRequest { httpAbort, httpGET, httpPOST, httpHEAD };
 
+// The Error of OnRequestDone for failures of the HTTP layer itself; the
+// socket's and the SOCKS handshake's failures keep their own numbers.
+constexpr std::uint16_t httpErrorLineTooLong = 4;
+constexpr std::uint16_t httpErrorHeaderTooLarge = 5;
+constexpr std::uint16_t httpErrorBodyLimit = 6;
+constexpr std::uint16_t httpErrorTimeout = 7;
+constexpr std::uint16_t httpErrorNoReply = 8;
+constexpr std::uint16_t httpErrorHeaderCut = 9;
+constexpr std::uint16_t httpErrorNoStatusLine = 10;
+constexpr std::uint16_t httpErrorData = 11;
+constexpr std::uint16_t httpErrorQuit = 12;
+constexpr std::uint16_t httpErrorNotConnected = 13;
+constexpr std::uint16_t httpErrorRedirections = 14;
+
 class EHttpException : public rtl::Exception {
 public:
   EHttpException(std::string message, std::uint16_t errorCode)
@@ -47,13 +61,18 @@ public:
   std::string ContentRangeBegin, ContentRangeEnd, AcceptRanges;
   std::string SocksServer, SocksPort, SocksLevel = "5", SocksUsercode, SocksPassword;
   TSocksAuthentication SocksAuthentication = socksNoAuthentication;
-  // The wait pumps with the socket's own loop (for a thread of its own);
-  // given to the socket at each request start.
+  // Given to the socket at each request start: its own waits (Flush,
+  // closing) then pump with its own loop, for a thread of its own. Get's
+  // wait serves any thread as it is.
   bool MultiThreaded = false;
   rtl::TStream* ReceiveStream = nullptr;  // not owned
   rtl::TStream* PostStream = nullptr;     // not owned
-  // The synchronous wait ends after this many milliseconds (0: no limit).
+  // The synchronous wait ends after this many milliseconds (0: no limit),
+  // also while the server keeps sending.
   int Timeout = 30000;
+  // A body longer than this many bytes ends the request as a failure
+  // (0: no limit).
+  std::int64_t BodyLimit = 0;
   // Redirections followed in one request at most.
   int MaxRedirections = 20;
 
@@ -71,8 +90,8 @@ public:
   const std::string& TargetPort() const { return FTargetPort; }
   bool Connected() const { return FConnected; }
   std::uint16_t DoneError() const { return FDoneError; }
-  std::int32_t ReceivedCount() const { return FReceivedCount; }
-  std::int32_t SentCount() const { return FSentCount; }
+  std::int64_t ReceivedCount() const { return FReceivedCount; }
+  std::int64_t SentCount() const { return FSentCount; }
   THttpState State() const { return FState; }
   THttpRequest RequestType() const { return FRequestType; }
   TWSocket& Socket() { return *FSocket; }
@@ -129,11 +148,17 @@ private:
   LRESULT WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void SetState(THttpState state);
   void SetReady();
-  void EndWithFailure(std::uint16_t error, const std::string& reason);
+  void BecomeReady();
+  // Ends the request as a failure: status 404 with Reason, Error for
+  // OnRequestDone. The first failure of a request is the one kept.
+  void FailRequest(std::uint16_t error, const std::string& reason);
+  bool DeadlinePassed() const;
+  std::string TimeoutText() const;
+  void ReceiveData();
   void LookupDone(std::uint16_t error);
   void SessionConnected(std::uint16_t error);
   void DataAvailable();
-  void SessionClosed();
+  void SessionClosed(std::uint16_t error);
   void SendNext();
   void HeaderLine(const std::string& line);
   void BodyPiece(const std::string& piece);
@@ -154,8 +179,17 @@ private:
   std::string FProxyHost, FProxyPortUsed;
   bool FConnected = false;
   std::uint16_t FDoneError = 0;
-  std::int32_t FReceivedCount = 0, FSentCount = 0;
+  std::int64_t FReceivedCount = 0, FSentCount = 0;
   THttpReceiveBuffer FBuffer;
+  THttpHeaderTally FHeaderTally;
+  bool FFailed = false, FStatusSeen = false, FHeaderDone = false;
+  // The synchronous wait's end, checked also while data keeps coming.
+  bool FHasDeadline = false;
+  DWORD FDeadline = 0;
+  // A posted "ready" belongs to the request that posted it.
+  unsigned FRequestSerial = 0;
+  bool FReadyPending = false;
+  std::string FSocksErrorText;
   std::vector<char> FBodyBuffer;
   int FHeaderLineCount = 0, FBodyPieceCount = 0;
   bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;

@@ -3,15 +3,11 @@
 #include <cstring>
 #include <vector>
 
+#include "net/WSocketLib.h"
 #include "net/core/EchoText.h"
 #include "rtl/win32/SystemFiles.h"
 
 namespace {
-
-template <typename F>
-F Bind(HMODULE module, const char* name) {
-  return reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-}
 
 // The service's own option record and reply header, in this build's layout.
 struct OptionRecord {
@@ -28,41 +24,37 @@ struct NativeReply {
 }  // namespace
 
 TICMP::TICMP() {
-  // The socket library bound for this object alone, with its own start and
-  // cleanup, as the echo service expects of its callers.
-  FWinsock.Reset(rtl::LoadSystemLibrary("wsock32.dll"));
-  if (FWinsock) {
-    FWSAStartup = Bind<decltype(FWSAStartup)>(FWinsock.Get(), "WSAStartup");
-    FWSACleanup = Bind<decltype(FWSACleanup)>(FWinsock.Get(), "WSACleanup");
-    FInetAddr = Bind<decltype(FInetAddr)>(FWinsock.Get(), "inet_addr");
-    FInetNtoa = Bind<decltype(FInetNtoa)>(FWinsock.Get(), "inet_ntoa");
-    FGetHostByName = Bind<decltype(FGetHostByName)>(FWinsock.Get(), "gethostbyname");
-    FWSAGetLastError = Bind<decltype(FWSAGetLastError)>(FWinsock.Get(), "WSAGetLastError");
-  }
-  WSADATA data;
-  if (!FWSAStartup || !FWSACleanup || !FInetAddr || !FInetNtoa || !FGetHostByName || !FWSAGetLastError ||
-      FWSAStartup(0x0101, &data) != 0)
-    throw TICMPException("Error initialising Winsock");
-  FStarted = true;
+  // The echo service expects a started socket library: this object counts
+  // itself among its users, so it stays loaded and started while it lives.
+  SocketCreated();
   try {
-    FIcmpDll.Reset(rtl::LoadSystemLibrary("icmp.dll"));
-    if (!FIcmpDll) throw TICMPException("Unable to register icmp.dll");
-    FIcmpCreateFile = Bind<decltype(FIcmpCreateFile)>(FIcmpDll.Get(), "IcmpCreateFile");
-    FIcmpCloseHandle = Bind<decltype(FIcmpCloseHandle)>(FIcmpDll.Get(), "IcmpCloseHandle");
-    FIcmpSendEcho = Bind<decltype(FIcmpSendEcho)>(FIcmpDll.Get(), "IcmpSendEcho");
-    if (!FIcmpCreateFile || !FIcmpCloseHandle || !FIcmpSendEcho) throw TICMPException("Error loading dll functions");
-    FHandle = FIcmpCreateFile();
-    if (FHandle == INVALID_HANDLE_VALUE) throw TICMPException("Unable to get ping handle");
-  } catch (...) {
-    FWSACleanup();
-    throw;
+    LoadSocketFunction("");
+  } catch (const ESocketException&) {
+    SocketDestroyed();
+    throw TICMPException("Error initialising Winsock");
+  }
+  FIcmpDll.Reset(rtl::LoadSystemLibrary("icmp.dll"));
+  const char* failure = nullptr;
+  if (!FIcmpDll) {
+    failure = "Unable to register icmp.dll";
+  } else {
+    FIcmpCreateFile = rtl::BoundFunction<decltype(FIcmpCreateFile)>(FIcmpDll.Get(), "IcmpCreateFile");
+    FIcmpCloseHandle = rtl::BoundFunction<decltype(FIcmpCloseHandle)>(FIcmpDll.Get(), "IcmpCloseHandle");
+    FIcmpSendEcho = rtl::BoundFunction<decltype(FIcmpSendEcho)>(FIcmpDll.Get(), "IcmpSendEcho");
+    if (!FIcmpCreateFile || !FIcmpCloseHandle || !FIcmpSendEcho) failure = "Error loading dll functions";
+    else if ((FHandle = FIcmpCreateFile()) == INVALID_HANDLE_VALUE) failure = "Unable to get ping handle";
+  }
+  if (failure) {
+    FIcmpDll.Reset();
+    SocketDestroyed();
+    throw TICMPException(failure);
   }
 }
 
 TICMP::~TICMP() {
   if (FHandle != INVALID_HANDLE_VALUE) FIcmpCloseHandle(FHandle);
   FIcmpDll.Reset();
-  if (FStarted) FWSACleanup();
+  SocketDestroyed();
 }
 
 void TICMP::SetAddress(const std::string& value) {
@@ -73,34 +65,35 @@ void TICMP::SetAddress(const std::string& value) {
 }
 
 void TICMP::SetSize(int value) {
-  if (value < 0 || value > 65535) throw ERangeError();
+  if (value < 0 || value > 65535) throw rtl::ERangeError();
   FSize = value;
 }
 
 void TICMP::SetTimeout(int value) {
-  if (value < 0) throw ERangeError();
+  if (value < 0) throw rtl::ERangeError();
   FTimeout = value;
 }
 
 void TICMP::SetTTL(int value) {
-  if (value < 0 || value > 255) throw ERangeError();
+  if (value < 0 || value > 255) throw rtl::ERangeError();
   FTTL = value;
 }
 
 void TICMP::SetFlags(int value) {
-  if (value < 0 || value > 255) throw ERangeError();
+  if (value < 0 || value > 255) throw rtl::ERangeError();
   FFlags = value;
 }
 
 void TICMP::Resolve() {
-  const unsigned long dotted = FInetAddr(FAddress.c_str());
+  const TWSocketApi& api = WSocketApi();
+  const unsigned long dotted = api.inet_addr(FAddress.c_str());
   if (dotted != INADDR_NONE) {
     FResolved = static_cast<std::uint32_t>(dotted);
     FHostName = FAddress;
   } else {
-    hostent* entry = FAddress.empty() ? nullptr : FGetHostByName(FAddress.c_str());
+    hostent* entry = FAddress.empty() ? nullptr : api.gethostbyname(FAddress.c_str());
     if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) {
-      FLastError = static_cast<DWORD>(FWSAGetLastError());
+      FLastError = static_cast<DWORD>(api.WSAGetLastError());
       if (OnDisplay) OnDisplay("Unable to resolve " + FAddress);
       return;
     }
@@ -109,7 +102,7 @@ void TICMP::Resolve() {
   }
   in_addr a;
   a.s_addr = FResolved;
-  FHostIP = FInetNtoa(a);
+  FHostIP = api.inet_ntoa(a);
   FIsResolved = true;
 }
 

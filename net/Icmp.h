@@ -17,12 +17,6 @@ class TICMPException : public rtl::Exception {
   using rtl::Exception::Exception;
 };
 
-// A value outside its range, as the runtime library reports it.
-class ERangeError : public rtl::Exception {
-public:
-  ERangeError() : rtl::Exception("Fehler bei Bereichsprüfung") {}
-};
-
 // The echo reply header as the 32-bit service returns it.
 #pragma pack(push, 1)
 struct TIcmpEchoReplyHeader {
@@ -72,16 +66,8 @@ public:
 private:
   void Resolve();
 
-  rtl::Module FWinsock;
   rtl::Module FIcmpDll;
   HANDLE FHandle = INVALID_HANDLE_VALUE;
-  decltype(&::WSAStartup) FWSAStartup = nullptr;
-  decltype(&::WSACleanup) FWSACleanup = nullptr;
-  decltype(&::inet_addr) FInetAddr = nullptr;
-  decltype(&::inet_ntoa) FInetNtoa = nullptr;
-  decltype(&::gethostbyname) FGetHostByName = nullptr;
-  decltype(&::WSAGetLastError) FWSAGetLastError = nullptr;
-  bool FStarted = false;
   HANDLE(WINAPI* FIcmpCreateFile)() = nullptr;
   BOOL(WINAPI* FIcmpCloseHandle)(HANDLE) = nullptr;
   DWORD(WINAPI* FIcmpSendEcho)(HANDLE, DWORD, LPVOID, WORD, LPVOID, LPVOID, DWORD, DWORD) = nullptr;

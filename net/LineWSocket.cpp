@@ -17,6 +17,9 @@ int TCustomLineWSocket::RcvdCount() {
 }
 
 int TCustomLineWSocket::RawReceive(void* buffer, int size, int flags) {
+  // The layer's own read of new bytes goes past its buffer: serving the
+  // pending line there would move it behind the lines after it.
+  if (FFilling) return TCustomSocksWSocket::RawReceive(buffer, size, flags);
   if (FLineMode && FLineLength > 0) return FLine.ReadLine(static_cast<char*>(buffer), size, FLineLength);
   if (!FLineMode && FLine.Held() > 0) return FLine.ReadFront(static_cast<char*>(buffer), size);
   return TCustomSocksWSocket::RawReceive(buffer, size, flags);
@@ -25,9 +28,12 @@ int TCustomLineWSocket::RawReceive(void* buffer, int size, int flags) {
 bool TCustomLineWSocket::DeliverLines() {
   bool consumed = false;
   while (FLineMode) {
-    const int length = FLine.FindLine();
-    if (length == 0) break;
-    FLineLength = length;
+    // A line that a handler left unread is still the first to go.
+    if (FLineLength == 0) {
+      const int length = FLine.FindLine();
+      if (length == 0) break;
+      FLineLength = length;
+    }
     while (FLineMode && FLineLength > 0) {
       const int before = FLineLength;
       if (!TCustomSocksWSocket::TriggerDataAvailable(0)) {
@@ -59,7 +65,15 @@ bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
   if (n < 0) return true;
   if (n == 0) n = 255;
   std::vector<char> bytes(static_cast<size_t>(n));
-  const int got = Receive(bytes.data(), n);
+  FFilling = true;
+  int got;
+  try {
+    got = Receive(bytes.data(), n);
+  } catch (...) {
+    FFilling = false;
+    throw;
+  }
+  FFilling = false;
   if (got <= 0) return true;
   for (const std::string& echo : FLine.Add(bytes.data(), got)) Send(echo.data(), static_cast<int>(echo.size()));
   DeliverLines();
@@ -69,6 +83,7 @@ bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
 
 LRESULT TCustomLineWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_LINE_RETRIGGER) return TCustomSocksWSocket::WndProc(message, wParam, lParam);
+  TFrame frame(*this);
   try {
     // Bounded: every pass must consume something.
     for (int pass = 0; pass < 100000 && FLine.Held() > 0; ++pass) {
@@ -80,7 +95,7 @@ LRESULT TCustomLineWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
         if (FLine.Held() == held) break;
       }
     }
-  } catch (const rtl::Exception& e) {
+  } catch (const std::exception& e) {
     HandleEventException(e);
   }
   return 0;
@@ -102,17 +117,10 @@ void TCustomLineWSocket::TriggerSessionClosed(std::uint16_t error) {
 }
 
 int TCustomSyncWSocket::WaitUntilSet(const bool& flag) {
-  const DWORD start = ::GetTickCount();
-  while (!flag) {
-    if ((TimeLimit > 0 && ::GetTickCount() - start >= static_cast<DWORD>(TimeLimit)) ||
-        rtl::Application().Terminated() || QuitSeen())
-      return 12001;
-    // Waits for the next message instead of spinning; the short bound keeps
-    // the time limit honest.
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    PumpMessages();
-  }
-  return 0;
+  TFrame frame(*this);
+  const auto ended = [this] { return rtl::Application().Terminated() || QuitSeen(); };
+  rtl::WaitForMessages([&] { return flag || ended(); }, TimeLimit > 0 ? static_cast<DWORD>(TimeLimit) : 0);
+  return flag ? 0 : 12001;
 }
 
 int TCustomSyncWSocket::RunAndWait(const std::function<void()>& proc, bool& flag) {

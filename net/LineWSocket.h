@@ -44,6 +44,7 @@ private:
   bool FLineMode = false;
   TLineBuffer FLine;
   int FLineLength = 0;
+  bool FFilling = false;
 };
 
 // Waiting for a socket event: the message loop keeps turning until a flag

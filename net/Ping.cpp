@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "net/WSocketLib.h"
 #include "rtl/core/SysUtils.h"
 #include "rtl/win32/SystemFiles.h"
 
@@ -24,13 +25,6 @@ private:
   TPing& FOwner;
 };
 
-namespace {
-template <typename F>
-F Bind(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
-}
-}  // namespace
-
 TPing::TPing(rtl::TComponent* owner) : rtl::TComponent(owner), FIcmp(std::make_unique<TICMP>()) {
   FIcmp->OnDisplay = [this](const std::string& msg) {
     if (OnDisplay) OnDisplay(*this, *FIcmp, msg);
@@ -41,14 +35,7 @@ TPing::TPing(rtl::TComponent* owner) : rtl::TComponent(owner), FIcmp(std::make_u
   FIcmp->OnEchoReply = [this](int error) {
     if (OnEchoReply) OnEchoReply(*this, *FIcmp, error);
   };
-  // The TICMP keeps the socket library started; this reference binds the
-  // lookup functions.
-  FWinsock.Reset(rtl::LoadSystemLibrary("wsock32.dll"));
-  FAsyncGetHostByName = Bind<decltype(FAsyncGetHostByName)>(FWinsock.Get(), "WSAAsyncGetHostByName");
-  FCancelAsyncRequest = Bind<decltype(FCancelAsyncRequest)>(FWinsock.Get(), "WSACancelAsyncRequest");
-  FWSAGetLastError = Bind<decltype(FWSAGetLastError)>(FWinsock.Get(), "WSAGetLastError");
-  FInetAddr = Bind<decltype(FInetAddr)>(FWinsock.Get(), "inet_addr");
-  FInetNtoa = Bind<decltype(FInetNtoa)>(FWinsock.Get(), "inet_ntoa");
+  // The lookups use the socket library that the TICMP keeps started.
   // A window that cannot be made leaves lookups of names without answer,
   // as before; pinging works without it.
   try {
@@ -72,28 +59,28 @@ int TPing::Ping() { return FIcmp ? FIcmp->Ping() : 0; }
 
 void TPing::DnsLookup(const std::string& HostName) {
   if (FLookup) {
-    FCancelAsyncRequest(FLookup);
+    WSocketApi().WSACancelAsyncRequest(FLookup);
     FLookup = nullptr;
   }
   FDnsResult.clear();
-  if (HostName.empty()) throw ERangeError();
-  const unsigned long dotted = FInetAddr(HostName.c_str());
+  if (HostName.empty()) throw rtl::ERangeError();
+  const unsigned long dotted = WSocketApi().inet_addr(HostName.c_str());
   if (dotted != INADDR_NONE) {
     in_addr a;
     a.s_addr = dotted;
-    FDnsResult = FInetNtoa(a);
+    FDnsResult = WSocketApi().inet_ntoa(a);
     if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
     return;
   }
-  FLookup = FAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, HostName.c_str(), FReplyBuffer, sizeof FReplyBuffer);
+  FLookup = WSocketApi().WSAAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, HostName.c_str(), FReplyBuffer, sizeof FReplyBuffer);
   if (!FLookup)
-    throw rtl::Exception(rtl::Format("%s: can't start DNS lookup, error #%d", HostName.c_str(), FWSAGetLastError()));
+    throw rtl::Exception(rtl::Format("%s: can't start DNS lookup, error #%d", HostName.c_str(), WSocketApi().WSAGetLastError()));
 }
 
 void TPing::CancelLookup() {
   if (!FLookup) return;
-  if (FCancelAsyncRequest(FLookup) != 0)
-    throw rtl::Exception(rtl::Format("WSACancelAsyncRequest failed, error #%d", FWSAGetLastError()));
+  if (WSocketApi().WSACancelAsyncRequest(FLookup) != 0)
+    throw rtl::Exception(rtl::Format("WSACancelAsyncRequest failed, error #%d", WSocketApi().WSAGetLastError()));
   FLookup = nullptr;
   if (OnDnsLookupDone) OnDnsLookupDone(*this, WSAEINTR);
 }
@@ -107,7 +94,7 @@ void TPing::LookupDone(WPARAM wParam, LPARAM lParam) {
     if (entry->h_addr_list && entry->h_addr_list[0]) {
       in_addr a;
       std::memcpy(&a, entry->h_addr_list[0], sizeof a);
-      FDnsResult = FInetNtoa(a);
+      FDnsResult = WSocketApi().inet_ntoa(a);
     }
   }
   if (OnDnsLookupDone) OnDnsLookupDone(*this, error);

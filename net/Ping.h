@@ -52,12 +52,6 @@ private:
 
   std::unique_ptr<TICMP> FIcmp;
   std::unique_ptr<TPingWindow> FWindow;
-  rtl::Module FWinsock;
-  decltype(&::WSAAsyncGetHostByName) FAsyncGetHostByName = nullptr;
-  decltype(&::WSACancelAsyncRequest) FCancelAsyncRequest = nullptr;
-  decltype(&::WSAGetLastError) FWSAGetLastError = nullptr;
-  decltype(&::inet_addr) FInetAddr = nullptr;
-  decltype(&::inet_ntoa) FInetNtoa = nullptr;
   HANDLE FLookup = nullptr;
   char FReplyBuffer[MAXGETHOSTSTRUCT + 1] = {};
   std::string FDnsResult;

@@ -28,6 +28,10 @@ void TCustomSocksWSocket::ResetToDefaults() {
   FSocksPort.clear();
   FSocksLevel = "5";
   FConnectingThroughServer = false;
+  // A close from inside the negotiator's own callback (a failed handshake)
+  // lands here while the negotiator is still running: it is kept until its
+  // call has returned.
+  if (FNegotiatorCalls > 0 && FNegotiator) FRetired.push_back(std::move(FNegotiator));
   FNegotiator.reset();
   FLeftover.clear();
 }
@@ -65,11 +69,14 @@ void TCustomSocksWSocket::Connect() {
   } catch (const ESocketException& e) {
     return RaiseError("connect: " + e.Message());
   }
+  FRetired.clear();
   FNegotiator = std::make_unique<TSocksNegotiator>(request);
+  // A handshake message that cannot be sent is not reported from here:
+  // the connection is gone, and its close ends the handshake as a failure.
   FNegotiator->OnSend = [this](const std::string& bytes) {
     try {
       Send(bytes.data(), static_cast<int>(bytes.size()));
-    } catch (const std::exception&) {
+    } catch (const ESocketException&) {
     }
   };
   FNegotiator->OnAuthState = [this](TSocksAuthState s) {
@@ -87,8 +94,18 @@ void TCustomSocksWSocket::Connect() {
 void TCustomSocksWSocket::SocksError(int error, const std::string& msg) {
   if (OnSocksError) OnSocksError(*this, error, msg);
   FConnectingThroughServer = false;
-  TCustomWSocket::TriggerSessionConnected(static_cast<std::uint16_t>(error));
+  // A version 4 destination that cannot be resolved never had a connect
+  // outcome to report: the error and the close say it.
+  if (error != kSocksUnresolved) TriggerSessionConnected(static_cast<std::uint16_t>(error));
   CloseSocketHandle(true, error);
+}
+
+TCustomSocksWSocket::TNegotiatorCall::TNegotiatorCall(TCustomSocksWSocket& socket) : FSocket(socket) {
+  ++FSocket.FNegotiatorCalls;
+}
+
+TCustomSocksWSocket::TNegotiatorCall::~TNegotiatorCall() {
+  if (--FSocket.FNegotiatorCalls == 0) FSocket.FRetired.clear();
 }
 
 void TCustomSocksWSocket::TriggerSessionConnected(std::uint16_t error) {
@@ -96,6 +113,7 @@ void TCustomSocksWSocket::TriggerSessionConnected(std::uint16_t error) {
   FConnectingThroughServer = false;
   if (OnSocksConnected) OnSocksConnected(*this, error);
   if (error != 0) return TCustomWSocket::TriggerSessionConnected(error);
+  TNegotiatorCall call(*this);
   FNegotiator->Start();
 }
 
@@ -106,13 +124,22 @@ bool TCustomSocksWSocket::TriggerDataAvailable(std::uint16_t error) {
     return true;
   }
   const int room = FNegotiator->Room();
-  char buffer[128];
+  // The negotiator always has room until its reply is complete; a reply
+  // that could not be taken would otherwise be offered again and again.
+  if (room <= 0) {
+    SocksError(20013, "internal error");
+    return true;
+  }
+  char buffer[kSocksReplyBuffer];
   const int n = Receive(buffer, std::min(room, static_cast<int>(sizeof buffer)));
   if (n <= 0) return true;  // wait for the next notification
-  FNegotiator->Feed(buffer, n);
-  // Granted: what came with the final reply is delivered at once.
-  if (FNegotiator && !Negotiating() && !FLeftover.empty() && State() == wsConnected)
-    return TCustomWSocket::TriggerDataAvailable(0);
+  {
+    TNegotiatorCall call(*this);
+    FNegotiator->Feed(buffer, n);
+  }
+  // Granted: what came with the final reply is delivered at once, through
+  // every layer (line mode included).
+  if (!Negotiating() && !FLeftover.empty() && State() == wsConnected) return TriggerDataAvailable(0);
   return true;
 }
 
@@ -134,5 +161,15 @@ int TCustomSocksWSocket::RcvdCount() {
 void TCustomSocksWSocket::TriggerSessionClosed(std::uint16_t error) {
   if (FNegotiator && FNegotiator->CurrentPhase() == TSocksNegotiator::Phase::Authentication && OnSocksAuthState)
     OnSocksAuthState(*this, socksAuthFailure);
+  if (Negotiating()) {
+    // The server went away before it granted the connection. Reported as a
+    // failed handshake, so that the application gets a connect outcome and
+    // never takes the close for the end of a session that never began.
+    const std::uint16_t code = error != 0 ? error : static_cast<std::uint16_t>(WSAECONNABORTED);
+    FNegotiator->Abandon();
+    if (OnSocksError) OnSocksError(*this, code, "SOCKS server closed the connection during the handshake");
+    TCustomWSocket::TriggerSessionConnected(code);
+    error = code;
+  }
   TCustomWSocket::TriggerSessionClosed(error);
 }

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "net/WSocket.h"
 #include "net/core/Socks.h"
@@ -42,10 +43,28 @@ protected:
   bool Negotiating() const { return FNegotiator && FNegotiator->CurrentPhase() != TSocksNegotiator::Phase::None; }
 
 private:
+  static constexpr int kSocksUnresolved = 20017;
+  static constexpr int kSocksReplyBuffer = 262;
+
+  // Marks a call into the negotiator for as long as it runs.
+  class TNegotiatorCall {
+  public:
+    explicit TNegotiatorCall(TCustomSocksWSocket& socket);
+    ~TNegotiatorCall();
+    TNegotiatorCall(const TNegotiatorCall&) = delete;
+    TNegotiatorCall& operator=(const TNegotiatorCall&) = delete;
+
+  private:
+    TCustomSocksWSocket& FSocket;
+  };
+
   void SocksError(int error, const std::string& msg);
 
   std::string FSocksServer, FSocksPort, FSocksLevel = "5";
   bool FConnectingThroughServer = false;
   std::unique_ptr<TSocksNegotiator> FNegotiator;
+  // Negotiators let go of while one of their calls was still running.
+  std::vector<std::unique_ptr<TSocksNegotiator>> FRetired;
+  int FNegotiatorCalls = 0;
   std::string FLeftover;
 };

@@ -58,6 +58,8 @@ TCustomWSocket::~TCustomWSocket() {
     } catch (const std::exception&) {
     }
   }
+  // Before the count goes down: the last socket unloads the library.
+  FSocket.Reset();
   SocketDestroyed();
   FQueue.Discard();
   FWindow.reset();
@@ -79,7 +81,7 @@ void TCustomWSocket::ResetToDefaults() {
   FLocalAddr = "0.0.0.0";
   LingerOnOff = wsLingerOn;
   LingerTimeout = 0;
-  FHSocket = INVALID_SOCKET;
+  FSocket.Reset();
   FSelectEvent = 0;
   FState = wsClosed;
   FAllSent = true;
@@ -145,8 +147,7 @@ void TCustomWSocket::ReportSocketError(const std::string& step) {
   const int e = WSocketApi().WSAGetLastError();
   const std::string text = "Error " + std::to_string(e) + " in function " + step + "\r\n" + SocketErrorText(e);
   if (e == WSAECONNRESET || e == WSAENOTCONN) {
-    if (FHSocket != INVALID_SOCKET) WSocketApi().closesocket(FHSocket);
-    FHSocket = INVALID_SOCKET;
+    FSocket.Reset();
     if (FState != wsClosed) TriggerSessionClosed(static_cast<std::uint16_t>(e));
     ChangeState(wsClosed);
   }
@@ -160,20 +161,35 @@ void TCustomWSocket::ChangeState(TSocketState newState) {
   if (OnChangeState) OnChangeState(*this, old, newState);
 }
 
+// Without an OnBgException handler the failure goes to the application's
+// error display, so that it is never lost; so does anything the handler or
+// the abort raises in turn.
 void TCustomWSocket::HandleEventException(const std::exception& e) {
   bool canClose = true;
   if (OnBgException) {
     try {
       OnBgException(*this, e, canClose);
     } catch (...) {
+      rtl::Application().HandleException();
     }
+  } else if (!dynamic_cast<const rtl::EAbort*>(&e)) {
+    rtl::Application().ShowException(e.what());
   }
   if (canClose) {
     try {
       Abort();
     } catch (...) {
+      rtl::Application().HandleException();
     }
   }
+}
+
+TCustomWSocket::TFrame::TFrame(TCustomWSocket& socket) : FSocket(socket) { ++FSocket.FFrames; }
+
+TCustomWSocket::TFrame::~TFrame() {
+  if (--FSocket.FFrames > 0 || !FSocket.FReleasePending) return;
+  FSocket.FReleasePending = false;
+  ::PostMessageA(FSocket.WindowHandle(), WM_RELEASE_LATER, 0, 0);
 }
 
 // ---------------------------------------------------------------- events
@@ -202,24 +218,35 @@ void TCustomWSocket::TriggerDnsLookupDone(std::uint16_t error) {
 // ---------------------------------------------------------------- window
 
 LRESULT TCustomWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_RELEASE_LATER) {
+    // Nested message loops (Flush, closing, waiting) run this message while
+    // a frame of this socket may still be further up the stack; the object
+    // then goes when the last of them has returned.
+    if (FFrames > 0) {
+      FReleasePending = true;
+      return 0;
+    }
+    delete this;
+    return 0;
+  }
+  TFrame frame(*this);
   try {
     switch (message) {
       case WM_SOCKET_EVENT: HandleSocketEvent(wParam, lParam); return 0;
       case WM_LOOKUP_DONE:
       case WM_REVERSE_LOOKUP_DONE: HandleLookupDone(wParam, lParam); return 0;
       case WM_CLOSE_LATER: Close(); return 0;
-      case WM_RELEASE_LATER: delete this; return 0;
       case WM_TEST_EXCEPTION: throw ESocketException("Test exception in WSocket");
       default: return 0;
     }
-  } catch (const rtl::Exception& e) {
+  } catch (const std::exception& e) {
     HandleEventException(e);
   }
   return 0;
 }
 
 void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
-  if (static_cast<SOCKET>(wParam) != FHSocket || FPaused) return;
+  if (static_cast<SOCKET>(wParam) != FSocket.Get() || FPaused) return;
   const WORD events = LOWORD(lParam);
   const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
   if ((events & FD_CONNECT) && FState != wsConnected) {
@@ -241,7 +268,7 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
   if (events & FD_ACCEPT) TriggerSessionAvailable(error);
   if ((events & FD_CLOSE) && FState != wsConnecting) {
     // Deliver everything still pending before reporting the close.
-    ReceiveLoop(0, ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop));
+    ReceiveLoop(0, (ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop)) | kDrainAll);
     if (!FCloseInvoked) {
       FCloseInvoked = true;
       TriggerSessionClosed(error);
@@ -253,13 +280,17 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
 // ---------------------------------------------------------------- receiving
 
 void TCustomWSocket::ReceiveLoop(std::uint16_t error, unsigned options) {
-  // Bounded: a peer cannot keep the loop running once its data is read.
-  for (int pass = 0; pass < 100000 && FHSocket != INVALID_SOCKET; ++pass) {
+  const DWORD start = ::GetTickCount();
+  for (int pass = 0; pass < kReceivePasses && FSocket; ++pass) {
+    FLastError = 0;
+    const std::int32_t readBefore = FReadCount;
+    bool discarded = false;
     try {
-      FLastError = 0;
       if (!TriggerDataAvailable(error)) {
         char discard[1024];
-        if (RawReceive(discard, sizeof discard, 0) < 0) {
+        const int n = RawReceive(discard, sizeof discard, 0);
+        discarded = n > 0;
+        if (n < 0) {
           FLastError = WSocketApi().WSAGetLastError();
           if (FLastError == WSAEWOULDBLOCK) {
             FLastError = 0;
@@ -267,22 +298,33 @@ void TCustomWSocket::ReceiveLoop(std::uint16_t error, unsigned options) {
           }
         }
       }
-      if (options & wsoNoReceiveLoop) return;
-      if (FLastError != 0 || FHSocket == INVALID_SOCKET) return;
-      u_long pending = 0;
-      if (WSocketApi().ioctlsocket(FHSocket, FIONREAD, &pending) == SOCKET_ERROR) {
-        FLastError = WSocketApi().WSAGetLastError();
-        return;
-      }
-      if (pending == 0) return;
-    } catch (...) {
+    } catch (const std::exception& e) {
+      HandleEventException(e);
+      return;
+    }
+    if (options & wsoNoReceiveLoop) return;
+    if (FLastError != 0 || !FSocket) return;
+    u_long pending = 0;
+    if (WSocketApi().ioctlsocket(FSocket.Get(), FIONREAD, &pending) == SOCKET_ERROR) {
+      FLastError = WSocketApi().WSAGetLastError();
+      return;
+    }
+    if (pending == 0) return;
+    // A handler that takes nothing would be called again and again without
+    // end; the data waits for its next notification instead.
+    if (FReadCount == readBefore && !discarded) return;
+    // A peer that never stops sending must not hold the message loop (and
+    // every time limit that it checks) here. Windows Sockets reports FD_READ
+    // again only after a read, so the next round is posted explicitly.
+    if (!(options & kDrainAll) && ::GetTickCount() - start >= kReceiveSliceMs) {
+      ::PostMessageA(WindowHandle(), WM_SOCKET_EVENT, static_cast<WPARAM>(FSocket.Get()), MAKELPARAM(FD_READ, 0));
       return;
     }
   }
 }
 
 int TCustomWSocket::RawReceive(void* buffer, int size, int flags) {
-  return WSocketApi().recv(FHSocket, static_cast<char*>(buffer), size, flags);
+  return WSocketApi().recv(FSocket.Get(), static_cast<char*>(buffer), size, flags);
 }
 
 int TCustomWSocket::Receive(void* buffer, int size) {
@@ -294,7 +336,7 @@ int TCustomWSocket::Receive(void* buffer, int size) {
 
 int TCustomWSocket::RcvdCount() {
   u_long pending = 0;
-  if (WSocketApi().ioctlsocket(FHSocket, FIONREAD, &pending) == SOCKET_ERROR) {
+  if (WSocketApi().ioctlsocket(FSocket.Get(), FIONREAD, &pending) == SOCKET_ERROR) {
     ReportSocketError("ioctlSocket");
     return -1;
   }
@@ -328,7 +370,7 @@ int TCustomWSocket::Send(const void* data, int length) {
   TryToSend();
   // Completion is reported from the message loop, never from inside Send.
   if (FAllSent && WindowHandle())
-    ::PostMessageA(WindowHandle(), WM_SOCKET_EVENT, static_cast<WPARAM>(FHSocket), MAKELPARAM(FD_WRITE, 0));
+    ::PostMessageA(WindowHandle(), WM_SOCKET_EVENT, static_cast<WPARAM>(FSocket.Get()), MAKELPARAM(FD_WRITE, 0));
   return result;
 }
 
@@ -340,16 +382,16 @@ int TCustomWSocket::SendText(const std::string& text) {
 int TCustomWSocket::RawSend(const void* data, int length) {
   int result;
   if (FType == SOCK_DGRAM)
-    result = WSocketApi().sendto(FHSocket, static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0,
+    result = WSocketApi().sendto(FSocket.Get(), static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0,
                                  reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin);
   else
-    result = WSocketApi().send(FHSocket, static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0);
+    result = WSocketApi().send(FSocket.Get(), static_cast<const char*>(data), length, FSendFlags == wsSendUrgent ? MSG_OOB : 0);
   if (result > 0 && OnSendData) OnSendData(*this, result);
   return result;
 }
 
 void TCustomWSocket::TryToSend() {
-  if (FHSocket == INVALID_SOCKET || FQueue.ChunkCount() == 0) return;
+  if (!FSocket || FQueue.ChunkCount() == 0) return;
   int failure = 0;
   const TSendOutcome outcome = FQueue.TryToSend([&](const unsigned char* data, int length, int& sent) {
     const int r = RawSend(data, length);
@@ -376,8 +418,9 @@ void TCustomWSocket::TryToSend() {
 }
 
 void TCustomWSocket::Flush() {
+  TFrame frame(*this);
   // Bounded wait: a peer that never reads ends it with a close.
-  for (int i = 0; i < 600000 && FHSocket != INVALID_SOCKET && !FAllSent; ++i) {
+  for (int i = 0; i < 600000 && FSocket.Valid() && !FAllSent; ++i) {
     TryToSend();
     PumpMessages();
     if (!FAllSent) ::Sleep(1);
@@ -385,6 +428,7 @@ void TCustomWSocket::Flush() {
 }
 
 void TCustomWSocket::PumpMessages() {
+  TFrame frame(*this);
   if (!MultiThreaded) {
     rtl::Application().ProcessMessages();
     return;
@@ -427,7 +471,7 @@ void TCustomWSocket::ResolveDestination(const std::string& what, bool forListen)
 }
 
 void TCustomWSocket::Connect() {
-  if (FHSocket != INVALID_SOCKET && FState != wsClosed) return RaiseError("Connect: Socket already in use");
+  if (FSocket && FState != wsClosed) return RaiseError("Connect: Socket already in use");
   if (!FPortAssigned) return RaiseError("Connect: No Port Specified");
   if (!FAddrAssigned) return RaiseError("Connect: No IP Address Specified");
   if (!FProtoAssigned) return RaiseError("Connect: No Protocol Specified");
@@ -437,8 +481,8 @@ void TCustomWSocket::Connect() {
     return RaiseError(e.Message());
   }
   FQueue.Discard();
-  FHSocket = WSocketApi().socket(AF_INET, FType, FProto);
-  if (FHSocket == INVALID_SOCKET) return ReportSocketError("Connect (socket)");
+  FSocket.Reset(WSocketApi().socket(AF_INET, FType, FProto));
+  if (!FSocket) return ReportSocketError("Connect (socket)");
   ChangeState(wsOpened);
   if (FState != wsOpened) {
     WSocketApi().WSASetLastError(WSAEINVAL);
@@ -449,36 +493,36 @@ void TCustomWSocket::Connect() {
     BindLocal();
     if (MultiCast && MultiCastIpTTL != 1) {
       const int ttl = MultiCastIpTTL;
-      if (api.setsockopt(FHSocket, IPPROTO_IP, 3 /* IP_MULTICAST_TTL of Windows Sockets 1.1 */,
+      if (api.setsockopt(FSocket.Get(), IPPROTO_IP, 3 /* IP_MULTICAST_TTL of Windows Sockets 1.1 */,
                          reinterpret_cast<const char*>(&ttl), sizeof ttl) == SOCKET_ERROR)
         return ReportSocketError("setsockopt(IP_MULTICAST_TTL)");
     }
     if (FSin.sin_addr.s_addr == INADDR_BROADCAST) {
       const int one = 1;
-      if (api.setsockopt(FHSocket, SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&one), sizeof one) == SOCKET_ERROR)
+      if (api.setsockopt(FSocket.Get(), SOL_SOCKET, SO_BROADCAST, reinterpret_cast<const char*>(&one), sizeof one) == SOCKET_ERROR)
         return ReportSocketError("setsockopt(SO_BROADCAST)");
     }
   } else {
     const int on = -1;
-    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+    if (api.setsockopt(FSocket.Get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
       return ReportSocketError("setsockopt(SO_REUSEADDR)");
     if ((ComponentOptions & wsoTcpNoDelay) &&
-        api.setsockopt(FHSocket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+        api.setsockopt(FSocket.Get(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
       return ReportSocketError("setsockopt(IPPROTO_TCP, TCP_NODELAY)");
     ApplyLinger();
-    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+    if (api.setsockopt(FSocket.Get(), SOL_SOCKET, SO_KEEPALIVE, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
       return ReportSocketError("setsockopt(SO_KEEPALIVE)");
     if (FLocalPortNum != 0 || FLocalAddr != "0.0.0.0") BindLocal();
   }
   FSelectEvent = FD_READ | FD_WRITE | FD_ACCEPT | FD_CONNECT | FD_CLOSE;
-  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+  if (api.WSAAsyncSelect(FSocket.Get(), WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
     return ReportSocketError("WSAAsyncSelect");
   if (FType == SOCK_DGRAM) {
     ChangeState(wsConnected);
     TriggerSessionConnected(0);
     return;
   }
-  if (api.connect(FHSocket, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) == 0) {
+  if (api.connect(FSocket.Get(), reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) == 0) {
     ChangeState(wsConnecting);
     return;
   }
@@ -492,11 +536,13 @@ void TCustomWSocket::Connect() {
 
 void TCustomWSocket::ApplyLinger() {
   if (LingerOnOff == wsLingerNoSet) return;
-  if (FHSocket == INVALID_SOCKET) return RaiseError("Cannot set linger option at this time");
+  if (!FSocket) return RaiseError("Cannot set linger option at this time");
+  if (LingerTimeout < 0 || LingerTimeout > 65535)
+    return RaiseError("Linger timeout " + std::to_string(LingerTimeout) + " s does not fit 16 bits (0 to 65535)");
   linger l;
   l.l_onoff = static_cast<u_short>(LingerOnOff == wsLingerOn ? 1 : 0);
   l.l_linger = static_cast<u_short>(LingerTimeout);
-  if (WSocketApi().setsockopt(FHSocket, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l) ==
+  if (WSocketApi().setsockopt(FSocket.Get(), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l) ==
       SOCKET_ERROR)
     ReportSocketError("setsockopt(SO_LINGER)");
 }
@@ -506,10 +552,10 @@ void TCustomWSocket::BindLocal() {
   local.sin_family = AF_INET;
   local.sin_port = WSocketApi().htons(FLocalPortNum);
   local.sin_addr.s_addr = WSocketResolveHost(FLocalAddr);
-  if (WSocketApi().bind(FHSocket, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+  if (WSocketApi().bind(FSocket.Get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
     return RaiseError(rtl::Format("winsock.bind failed, error #%d", WSocketApi().WSAGetLastError()));
   int length = sizeof local;
-  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0)
+  if (WSocketApi().getsockname(FSocket.Get(), reinterpret_cast<sockaddr*>(&local), &length) != 0)
     return RaiseError(rtl::Format("winsock.getsockname failed, error #%d", WSocketApi().WSAGetLastError()));
   FLocalPortNum = WSocketApi().ntohs(local.sin_port);
   FLocalPortStr = std::to_string(FLocalPortNum);
@@ -518,7 +564,7 @@ void TCustomWSocket::BindLocal() {
 // ---------------------------------------------------------------- closing
 
 void TCustomWSocket::CloseSocketHandle(bool doShutdown, int error) {
-  if (FHSocket == INVALID_SOCKET) {
+  if (!FSocket) {
     if (FState != wsClosed) {
       ChangeState(wsClosed);
       ResetToDefaults();
@@ -526,29 +572,27 @@ void TCustomWSocket::CloseSocketHandle(bool doShutdown, int error) {
     return;
   }
   if (FState == wsClosed) return;
+  TFrame frame(*this);
   const TWSocketApi& api = WSocketApi();
-  if (doShutdown) api.shutdown(FHSocket, 1);
+  if (doShutdown) api.shutdown(FSocket.Get(), 1);
   for (int attempt = 0;; ++attempt) {
-    if (api.closesocket(FHSocket) == 0) break;
+    if (api.closesocket(FSocket.Get()) == 0) break;
     FLastError = api.WSAGetLastError();
     if (FLastError == WSAEWOULDBLOCK && attempt < 1000) {
       PumpMessages();
       continue;
     }
     if (FLastError == WSANOTINITIALISED) break;
-    FHSocket = INVALID_SOCKET;
+    FSocket.Release();
     return ReportSocketError("Disconnect (closesocket)");
   }
-  FHSocket = INVALID_SOCKET;
+  FSocket.Release();
   ChangeState(wsClosed);
   if (!FDestroying && !FCloseInvoked) {
     FCloseInvoked = true;
     TriggerSessionClosed(static_cast<std::uint16_t>(error));
   }
-  try {
-    ResetToDefaults();
-  } catch (...) {
-  }
+  ResetToDefaults();
 }
 
 void TCustomWSocket::Abort() {
@@ -565,17 +609,17 @@ void TCustomWSocket::CloseLater() { ::PostMessageA(WindowHandle(), WM_CLOSE_LATE
 void TCustomWSocket::ReleaseLater() { ::PostMessageA(WindowHandle(), WM_RELEASE_LATER, 0, 0); }
 
 void TCustomWSocket::Shutdown(int how) {
-  if (FHSocket != INVALID_SOCKET) WSocketApi().shutdown(FHSocket, how);
+  if (FSocket) WSocketApi().shutdown(FSocket.Get(), how);
 }
 
 void TCustomWSocket::Pause() {
   FPaused = true;
-  WSocketApi().WSAAsyncSelect(FHSocket, WindowHandle(), 0, 0);
+  WSocketApi().WSAAsyncSelect(FSocket.Get(), WindowHandle(), 0, 0);
 }
 
 void TCustomWSocket::Resume() {
   FPaused = false;
-  WSocketApi().WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent);
+  WSocketApi().WSAAsyncSelect(FSocket.Get(), WindowHandle(), WM_SOCKET_EVENT, FSelectEvent);
 }
 
 // ---------------------------------------------------------------- server side
@@ -596,28 +640,33 @@ void TCustomWSocket::Listen() {
     return RaiseError(e.Message());
   }
   FQueue.Discard();
-  FHSocket = api.socket(AF_INET, FType, FProto);
-  if (FHSocket == INVALID_SOCKET) return ReportSocketError("socket");
+  FSocket.Reset(api.socket(AF_INET, FType, FProto));
+  if (!FSocket) return ReportSocketError("socket");
+  // Until it is bound the state is still wsClosed, where Close leaves the
+  // handle alone: a failure here closes it itself.
+  const auto failUnbound = [&](const char* step) {
+    const int e = api.WSAGetLastError();
+    FSocket.Reset();
+    api.WSASetLastError(e);
+    ReportSocketError(step);
+  };
   if (FType == SOCK_DGRAM && ReuseAddr) {
     const int on = -1;
-    if (api.setsockopt(FHSocket, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
-      return ReportSocketError("setsockopt(SO_REUSEADDR)");
+    if (api.setsockopt(FSocket.Get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&on), sizeof on) == SOCKET_ERROR)
+      return failUnbound("setsockopt(SO_REUSEADDR)");
   }
-  if (api.bind(FHSocket, reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) != 0) {
-    ReportSocketError("Bind");
-    return Close();
-  }
+  if (api.bind(FSocket.Get(), reinterpret_cast<const sockaddr*>(&FSin), sizeof FSin) != 0) return failUnbound("Bind");
   ChangeState(wsBound);
   if (FType == SOCK_DGRAM && MultiCast) {
     struct {
       std::uint32_t group, iface;
     } membership{static_cast<std::uint32_t>(api.inet_addr(MultiCastAddrStr.c_str())), INADDR_ANY};
-    if (api.setsockopt(FHSocket, IPPROTO_IP, 5 /* IP_ADD_MEMBERSHIP of Windows Sockets 1.1 */,
+    if (api.setsockopt(FSocket.Get(), IPPROTO_IP, 5 /* IP_ADD_MEMBERSHIP of Windows Sockets 1.1 */,
                        reinterpret_cast<const char*>(&membership), sizeof membership) == SOCKET_ERROR)
       return ReportSocketError("setsockopt(IP MULTICAST)");
   }
   if (FType == SOCK_STREAM) {
-    if (api.listen(FHSocket, 5) != 0) return ReportSocketError("Listen");
+    if (api.listen(FSocket.Get(), 5) != 0) return ReportSocketError("Listen");
     ChangeState(wsListening);
   } else {
     ChangeState(wsListening);
@@ -627,12 +676,12 @@ void TCustomWSocket::Listen() {
   // The port actually bound, for a listener on port 0.
   sockaddr_in bound{};
   int length = sizeof bound;
-  if (api.getsockname(FHSocket, reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
+  if (api.getsockname(FSocket.Get(), reinterpret_cast<sockaddr*>(&bound), &length) == 0) {
     FLocalPortNum = api.ntohs(bound.sin_port);
     FLocalPortStr = std::to_string(FLocalPortNum);
   }
   FSelectEvent = FD_READ | FD_WRITE | FD_ACCEPT | FD_CLOSE;
-  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+  if (api.WSAAsyncSelect(FSocket.Get(), WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
     ReportSocketError("WSAASyncSelect");
 }
 
@@ -644,7 +693,7 @@ SOCKET TCustomWSocket::Accept() {
     return INVALID_SOCKET;
   }
   int length = sizeof FSin;
-  const SOCKET accepted = api.accept(FHSocket, reinterpret_cast<sockaddr*>(&FSin), &length);
+  const SOCKET accepted = api.accept(FSocket.Get(), reinterpret_cast<sockaddr*>(&FSin), &length);
   if (accepted == INVALID_SOCKET) ReportSocketError("Accept");
   return accepted;
 }
@@ -656,13 +705,13 @@ void TCustomWSocket::Dup(SOCKET accepted) {
     return ReportSocketError("Dup");
   }
   if (FState != wsClosed) {
-    if (api.closesocket(FHSocket) != 0) return ReportSocketError("Dup (closesocket)");
+    if (api.closesocket(FSocket.Release()) != 0) return ReportSocketError("Dup (closesocket)");
     ChangeState(wsClosed);
   }
-  FHSocket = accepted;
+  FSocket.Reset(accepted);
   ApplyLinger();
   FSelectEvent = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
-  if (api.WSAAsyncSelect(FHSocket, WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
+  if (api.WSAAsyncSelect(FSocket.Get(), WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
     return ReportSocketError("WSAAsyncSelect");
   ChangeState(wsConnected);
 }
@@ -673,7 +722,7 @@ std::string TCustomWSocket::PeerAddr() {
   if (FState != wsConnected) return "error";
   sockaddr_in peer{};
   int length = sizeof peer;
-  if (WSocketApi().getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+  if (WSocketApi().getpeername(FSocket.Get(), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
     ReportSocketError("GetPeerName");
     return "error";
   }
@@ -684,7 +733,7 @@ std::string TCustomWSocket::PeerPort() {
   if (FState != wsConnected) return "error";
   sockaddr_in peer{};
   int length = sizeof peer;
-  if (WSocketApi().getpeername(FHSocket, reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
+  if (WSocketApi().getpeername(FSocket.Get(), reinterpret_cast<sockaddr*>(&peer), &length) != 0) {
     ReportSocketError("GetPeerPort");
     return "error";
   }
@@ -770,7 +819,7 @@ void TCustomWSocket::CancelLookup() {
 // ---------------------------------------------------------------- datagrams and local texts
 
 int TCustomWSocket::SendTo(const sockaddr_in& dest, const void* data, int length) {
-  const int result = WSocketApi().sendto(FHSocket, static_cast<const char*>(data), length,
+  const int result = WSocketApi().sendto(FSocket.Get(), static_cast<const char*>(data), length,
                                          FSendFlags == wsSendUrgent ? MSG_OOB : 0,
                                          reinterpret_cast<const sockaddr*>(&dest), sizeof dest);
   if (result > 0 && OnSendData) OnSendData(*this, result);
@@ -779,7 +828,7 @@ int TCustomWSocket::SendTo(const sockaddr_in& dest, const void* data, int length
 
 int TCustomWSocket::ReceiveFrom(void* buffer, int size, sockaddr_in& from) {
   int length = sizeof from;
-  const int n = WSocketApi().recvfrom(FHSocket, static_cast<char*>(buffer), size, 0,
+  const int n = WSocketApi().recvfrom(FSocket.Get(), static_cast<char*>(buffer), size, 0,
                                       reinterpret_cast<sockaddr*>(&from), &length);
   if (n < 0) FLastError = WSocketApi().WSAGetLastError();
   else FReadCount += n;
@@ -790,7 +839,7 @@ std::string TCustomWSocket::GetXAddr() {
   if (FState != wsBound && FState != wsConnected && FState != wsListening) return "error";
   sockaddr_in local{};
   int length = sizeof local;
-  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
+  if (WSocketApi().getsockname(FSocket.Get(), reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
   return Dotted(local.sin_addr.s_addr);
 }
 
@@ -798,7 +847,7 @@ std::string TCustomWSocket::GetXPort() {
   if (FState != wsBound && FState != wsConnected && FState != wsListening) return "error";
   sockaddr_in local{};
   int length = sizeof local;
-  if (WSocketApi().getsockname(FHSocket, reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
+  if (WSocketApi().getsockname(FSocket.Get(), reinterpret_cast<sockaddr*>(&local), &length) != 0) return "error";
   return std::to_string(WSocketApi().ntohs(local.sin_port));
 }
 

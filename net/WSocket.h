@@ -49,7 +49,7 @@ public:
   void SetLocalPort(const std::string& value);
 
   TSocketState State() const { return FState; }
-  SOCKET Handle() const { return FHSocket; }
+  SOCKET Handle() const { return FSocket.Get(); }
   HWND WindowHandle() const;
   int LastError() const { return FLastError; }
   // The text of the last failure reported through OnError (the handler
@@ -132,6 +132,11 @@ protected:
   virtual void TriggerDnsLookupDone(std::uint16_t error);
   void ReportSocketError(const std::string& step);
   void ChangeState(TSocketState newState);
+  // Options are ComponentOptions, plus kDrainAll at a close, when every
+  // pending byte is delivered before the close is reported.
+  static constexpr unsigned kDrainAll = 0x10000;
+  static constexpr int kReceivePasses = 100000;
+  static constexpr DWORD kReceiveSliceMs = 100;
   void ReceiveLoop(std::uint16_t error, unsigned options);
   void TryToSend();
   void ApplyLinger();
@@ -139,6 +144,20 @@ protected:
   void ResolveDestination(const std::string& what, bool forListen);
 
   bool QuitSeen() const { return FTerminated; }
+
+  // Marks a frame of this object on the stack for as long as it lives: a
+  // release asked for meanwhile waits until the last frame has returned.
+  class TFrame {
+  public:
+    explicit TFrame(TCustomWSocket& socket);
+    ~TFrame();
+    TFrame(const TFrame&) = delete;
+    TFrame& operator=(const TFrame&) = delete;
+
+  private:
+    TCustomWSocket& FSocket;
+  };
+
   bool FDestroying = false;
   sockaddr_in FSin{};
   bool FAddrResolved = false, FPortResolved = false, FProtoResolved = false, FLocalPortResolved = false;
@@ -152,7 +171,7 @@ private:
   void StartFreshLookup();
 
   std::unique_ptr<TSocketWindow> FWindow;
-  SOCKET FHSocket = INVALID_SOCKET;
+  TSocketHandle FSocket;
   TSocketState FState = wsClosed;
   std::string FAddrStr, FPortStr, FProtoStr = "tcp", FLocalAddr = "0.0.0.0", FLocalPortStr = "0";
   bool FAddrAssigned = false, FPortAssigned = false, FProtoAssigned = true;
@@ -167,6 +186,8 @@ private:
   std::string FLastErrorMessage;
   HANDLE FDnsLookupHandle = nullptr;
   char FDnsLookupBuffer[MAXGETHOSTSTRUCT + 1] = {};
+  int FFrames = 0;
+  bool FReleasePending = false;
   bool FSavedLookup = false;
   bool FReverseLookup = false;
   WPARAM FSavedWParam = 0;

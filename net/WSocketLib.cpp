@@ -12,21 +12,14 @@ namespace {
 
 const char kLibraryName[] = "wsock32.dll";
 
-// The order of the slots in TWSocketApi.
-const char* const kFunctionNames[kSocketFunctionCount] = {
-    "WSAStartup",  "WSACleanup",    "WSASetLastError", "WSAGetLastError", "WSACancelAsyncRequest",
-    "WSAAsyncGetHostByName", "WSAAsyncGetHostByAddr", "WSAAsyncSelect", "getservbyname", "getprotobyname",
-    "gethostbyname", "socket", "shutdown", "setsockopt", "sendto",
-    "send", "ntohs", "listen", "ioctlsocket", "inet_ntoa",
-    "inet_addr", "htons", "getsockname", "getpeername", "connect",
-    "closesocket", "bind", "accept", "recv", "recvfrom"};
-
 // Process-wide. Sockets may live on more than one thread (each with its own
 // message loop), so loading, the slots and the count are guarded; a slot once
 // bound is read without the lock.
 SRWLOCK gLock = SRWLOCK_INIT;
 HMODULE gLibrary = nullptr;
-std::atomic<FARPROC> gSlots[kSocketFunctionCount] = {};
+// Counts the loads of the library: an entry bound in an earlier load binds
+// again.
+std::atomic<unsigned> gLoad{1};
 int gLiveSockets = 0;
 
 class TLibraryLock {
@@ -45,10 +38,16 @@ void EnsureLoaded() {
     throw ESocketException("Unable to load " + std::string(kLibraryName) + " Error #" +
                            std::to_string(::GetLastError()));
   gLibrary = library;
+  // An asynchronous lookup ends on a thread of Windows Sockets' own, which
+  // may still be running the library's code after its answer has arrived
+  // and the last socket has gone (under Wine: a crash at exit). The image
+  // therefore stays mapped; start, cleanup and binding still follow each
+  // load and unload.
+  HMODULE pinned = nullptr;
+  ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, kLibraryName, &pinned);
   // After a failed start the library stays loaded and is not started again:
   // later calls then fail with the system's "not initialised" error.
-  using StartupFn = decltype(&::WSAStartup);
-  auto startup = reinterpret_cast<StartupFn>(reinterpret_cast<void*>(::GetProcAddress(library, "WSAStartup")));
+  const auto startup = rtl::BoundFunction<decltype(&::WSAStartup)>(library, "WSAStartup");
   WSADATA data;
   const int status = startup ? startup(0x0101, &data) : static_cast<int>(::GetLastError());
   if (status != 0) throw ESocketException(rtl::Format("%s: WSAStartup error #%d", kLibraryName, status));
@@ -66,12 +65,11 @@ FARPROC FindFunction(const std::string& name) {
 
 void Unload() {
   if (gLibrary) {
-    using CleanupFn = decltype(&::WSACleanup);
-    auto cleanup = reinterpret_cast<CleanupFn>(reinterpret_cast<void*>(::GetProcAddress(gLibrary, "WSACleanup")));
+    const auto cleanup = rtl::BoundFunction<decltype(&::WSACleanup)>(gLibrary, "WSACleanup");
     if (cleanup) cleanup();
     ::FreeLibrary(gLibrary);
     gLibrary = nullptr;
-    for (auto& slot : gSlots) slot.store(nullptr, std::memory_order_release);
+    gLoad.fetch_add(1, std::memory_order_acq_rel);
   }
   gLiveSockets = 0;
 }
@@ -83,11 +81,15 @@ FARPROC LoadSocketFunction(const std::string& Name) {
   return FindFunction(Name);
 }
 
-FARPROC ResolveSocketSlot(int Slot) {
-  if (FARPROC bound = gSlots[Slot].load(std::memory_order_acquire)) return bound;
+FARPROC ResolveSocketFunction(const char* Name, TSocketSlot& Slot) {
+  if (Slot.Load.load(std::memory_order_acquire) == gLoad.load(std::memory_order_acquire))
+    if (FARPROC bound = Slot.Proc.load(std::memory_order_acquire)) return bound;
   TLibraryLock lock;
-  FARPROC proc = FindFunction(kFunctionNames[Slot]);
-  gSlots[Slot].store(proc, std::memory_order_release);
+  FARPROC proc = FindFunction(Name);
+  // The function first, then the load it belongs to: a reader that sees the
+  // current load also sees its function.
+  Slot.Proc.store(proc, std::memory_order_release);
+  Slot.Load.store(gLoad.load(std::memory_order_acquire), std::memory_order_release);
   return proc;
 }
 
@@ -119,6 +121,15 @@ int LiveSocketCount() {
 const TWSocketApi& WSocketApi() {
   static const TWSocketApi api;
   return api;
+}
+
+void SocketHandleTraits::Close(SOCKET handle) noexcept {
+  try {
+    WSocketApi().closesocket(handle);
+  } catch (const ESocketException&) {
+    // The library could not be bound, so no socket of it can be open: there
+    // is nothing left to close.
+  }
 }
 
 std::uint32_t WSocketResolveHost(const std::string& HostText) {

@@ -6,10 +6,12 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "net/core/SocketException.h"
+#include "rtl/core/UniqueHandle.h"
 
 // Loads and starts the library when needed and returns the entry point of
 // Name (nothing for an empty name). Raises ESocketException.
@@ -25,60 +27,79 @@ void SocketCreated();
 void SocketDestroyed();
 int LiveSocketCount();
 
-// The entry point of slot Slot of TWSocketApi, bound on first use.
-FARPROC ResolveSocketSlot(int Slot);
+// Where one entry keeps its bound function; valid for the library load it
+// was bound in.
+struct TSocketSlot {
+  std::atomic<FARPROC> Proc{nullptr};
+  std::atomic<unsigned> Load{0};
+};
 
-// One bound function. The type comes from the SDK declaration, so that a
-// wrong prototype fails to compile.
+// The entry point Name, bound on first use after each load of the library.
+FARPROC ResolveSocketFunction(const char* Name, TSocketSlot& Slot);
+
+// One bound function, named in its own entry. The type comes from the SDK
+// declaration, so that a wrong prototype fails to compile.
 template <typename F>
 class TSocketEntry {
 public:
-  constexpr explicit TSocketEntry(int slot) : FSlot(slot) {}
+  explicit TSocketEntry(const char* name) : FName(name) {}
   template <typename... Args>
   auto operator()(Args... args) const {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(ResolveSocketSlot(FSlot)))(args...);
+    return reinterpret_cast<F>(reinterpret_cast<void*>(ResolveSocketFunction(FName, FSlot)))(args...);
   }
 
 private:
-  int FSlot;
+  const char* FName;
+  mutable TSocketSlot FSlot;
 };
 
-// The functions the socket components call, each bound on first use.
+// The functions the socket components call, each bound on first use. The
+// entry takes its name from the declaration it is typed after, so the two
+// cannot disagree.
+#define ORV_SOCKET_ENTRY(function) TSocketEntry<decltype(&::function)> function { #function }
 struct TWSocketApi {
-  TSocketEntry<decltype(&::WSAStartup)> WSAStartup{0};
-  TSocketEntry<decltype(&::WSACleanup)> WSACleanup{1};
-  TSocketEntry<decltype(&::WSASetLastError)> WSASetLastError{2};
-  TSocketEntry<decltype(&::WSAGetLastError)> WSAGetLastError{3};
-  TSocketEntry<decltype(&::WSACancelAsyncRequest)> WSACancelAsyncRequest{4};
-  TSocketEntry<decltype(&::WSAAsyncGetHostByName)> WSAAsyncGetHostByName{5};
-  TSocketEntry<decltype(&::WSAAsyncGetHostByAddr)> WSAAsyncGetHostByAddr{6};
-  TSocketEntry<decltype(&::WSAAsyncSelect)> WSAAsyncSelect{7};
-  TSocketEntry<decltype(&::getservbyname)> getservbyname{8};
-  TSocketEntry<decltype(&::getprotobyname)> getprotobyname{9};
-  TSocketEntry<decltype(&::gethostbyname)> gethostbyname{10};
-  TSocketEntry<decltype(&::socket)> socket{11};
-  TSocketEntry<decltype(&::shutdown)> shutdown{12};
-  TSocketEntry<decltype(&::setsockopt)> setsockopt{13};
-  TSocketEntry<decltype(&::sendto)> sendto{14};
-  TSocketEntry<decltype(&::send)> send{15};
-  TSocketEntry<u_short(WSAAPI*)(u_short)> ntohs{16};
-  TSocketEntry<decltype(&::listen)> listen{17};
-  TSocketEntry<decltype(&::ioctlsocket)> ioctlsocket{18};
-  TSocketEntry<decltype(&::inet_ntoa)> inet_ntoa{19};
-  TSocketEntry<decltype(&::inet_addr)> inet_addr{20};
-  TSocketEntry<u_short(WSAAPI*)(u_short)> htons{21};
-  TSocketEntry<decltype(&::getsockname)> getsockname{22};
-  TSocketEntry<decltype(&::getpeername)> getpeername{23};
-  TSocketEntry<decltype(&::connect)> connect{24};
-  TSocketEntry<decltype(&::closesocket)> closesocket{25};
-  TSocketEntry<decltype(&::bind)> bind{26};
-  TSocketEntry<decltype(&::accept)> accept{27};
-  TSocketEntry<decltype(&::recv)> recv{28};
-  TSocketEntry<decltype(&::recvfrom)> recvfrom{29};
+  ORV_SOCKET_ENTRY(WSAStartup);
+  ORV_SOCKET_ENTRY(WSACleanup);
+  ORV_SOCKET_ENTRY(WSASetLastError);
+  ORV_SOCKET_ENTRY(WSAGetLastError);
+  ORV_SOCKET_ENTRY(WSACancelAsyncRequest);
+  ORV_SOCKET_ENTRY(WSAAsyncGetHostByName);
+  ORV_SOCKET_ENTRY(WSAAsyncGetHostByAddr);
+  ORV_SOCKET_ENTRY(WSAAsyncSelect);
+  ORV_SOCKET_ENTRY(getservbyname);
+  ORV_SOCKET_ENTRY(getprotobyname);
+  ORV_SOCKET_ENTRY(gethostbyname);
+  ORV_SOCKET_ENTRY(socket);
+  ORV_SOCKET_ENTRY(shutdown);
+  ORV_SOCKET_ENTRY(setsockopt);
+  ORV_SOCKET_ENTRY(sendto);
+  ORV_SOCKET_ENTRY(send);
+  TSocketEntry<u_short(WSAAPI*)(u_short)> ntohs{"ntohs"};
+  ORV_SOCKET_ENTRY(listen);
+  ORV_SOCKET_ENTRY(ioctlsocket);
+  ORV_SOCKET_ENTRY(inet_ntoa);
+  ORV_SOCKET_ENTRY(inet_addr);
+  TSocketEntry<u_short(WSAAPI*)(u_short)> htons{"htons"};
+  ORV_SOCKET_ENTRY(getsockname);
+  ORV_SOCKET_ENTRY(getpeername);
+  ORV_SOCKET_ENTRY(connect);
+  ORV_SOCKET_ENTRY(closesocket);
+  ORV_SOCKET_ENTRY(bind);
+  ORV_SOCKET_ENTRY(accept);
+  ORV_SOCKET_ENTRY(recv);
+  ORV_SOCKET_ENTRY(recvfrom);
 };
+#undef ORV_SOCKET_ENTRY
 
-constexpr int kSocketFunctionCount = 30;
 const TWSocketApi& WSocketApi();
+
+// Owner of one socket handle: closed when the owner lets go of it.
+struct SocketHandleTraits {
+  using Type = SOCKET;
+  static Type Invalid() noexcept { return INVALID_SOCKET; }
+  static void Close(Type handle) noexcept;
+};
+using TSocketHandle = rtl::UniqueHandle<SocketHandleTraits>;
 
 // Host text to an IPv4 address in network order: dotted text directly,
 // anything else through the (blocking) name lookup.

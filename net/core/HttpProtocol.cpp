@@ -130,6 +130,14 @@ void ParseContentRange(const std::string& Value, std::string& Begin, std::string
             : std::string();
 }
 
+std::string THttpHeaderTally::Count(size_t Length) {
+  ++FLines;
+  FBytes += static_cast<std::int64_t>(Length) + 2;
+  if (FLines > kMaxHeaderLines) return "HTTP header has more than " + std::to_string(kMaxHeaderLines) + " lines";
+  if (FBytes > kMaxHeaderBytes) return "HTTP header is longer than " + std::to_string(kMaxHeaderBytes) + " bytes";
+  return std::string();
+}
+
 int THttpReceiveBuffer::Append(const char* Data, int Length) {
   const int take = Length < Room() ? Length : Room();
   if (take > 0) FData.append(Data, static_cast<size_t>(take));

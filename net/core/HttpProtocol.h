@@ -57,6 +57,29 @@ bool StartsWithHtml(const std::string& Line);
 // "bytes 100-199/1000" gives "100" and "199".
 void ParseContentRange(const std::string& Value, std::string& Begin, std::string& End);
 
+// The bounds of one response header, so that a server that never ends its
+// header cannot make the client's memory grow without end.
+constexpr int kMaxHeaderLines = 256;
+constexpr std::int64_t kMaxHeaderBytes = 65536;
+
+class THttpHeaderTally {
+public:
+  // Counts one header line of Length bytes (its line end counts 2). Empty
+  // while the header stays within both bounds, else the text that says
+  // which bound it passed.
+  std::string Count(size_t Length);
+  void Reset() {
+    FLines = 0;
+    FBytes = 0;
+  }
+  int Lines() const { return FLines; }
+  std::int64_t Bytes() const { return FBytes; }
+
+private:
+  int FLines = 0;
+  std::int64_t FBytes = 0;
+};
+
 // The receive buffer: at most 8192 bytes of pending data, cut into lines.
 class THttpReceiveBuffer {
 public:

@@ -1,17 +1,13 @@
 #include "net/core/Socks.h"
 
-#include <cstdlib>
 #include <exception>
-#include <memory>
-#include <typeinfo>
-
-#if defined(__GNUG__)
-#include <cxxabi.h>
-#endif
 
 namespace {
 
 constexpr size_t kBuffer = 128;
+// The longest reply of a version 5 server (RFC 1928): 7 bytes and a bound
+// name of up to 255.
+constexpr size_t kLongestReply5 = 7 + 255;
 
 bool Version4(const std::string& level) { return !level.empty() && level[0] == '4'; }
 
@@ -21,21 +17,6 @@ std::string PortBytes(std::uint16_t port) {
 
 std::string DottedOf(const unsigned char* p) {
   return std::to_string(p[0]) + "." + std::to_string(p[1]) + "." + std::to_string(p[2]) + "." + std::to_string(p[3]);
-}
-
-// The class name of an exception, as the error text shows it.
-std::string ClassNameOf(const std::exception& e) {
-  const char* name = typeid(e).name();
-#if defined(__GNUG__)
-  int status = 0;
-  std::unique_ptr<char, void (*)(void*)> plain(abi::__cxa_demangle(name, nullptr, nullptr, &status), std::free);
-  if (status == 0 && plain) {
-    const std::string full = plain.get();
-    const size_t scope = full.rfind("::");
-    return scope == std::string::npos ? full : full.substr(scope + 2);
-  }
-#endif
-  return name;
 }
 
 }  // namespace
@@ -69,7 +50,8 @@ void TSocksNegotiator::Start() {
 }
 
 int TSocksNegotiator::Room() const {
-  const size_t limit = FPhase == Phase::ConnectRequest && Version4(FRequest.Level) ? 8 : kBuffer - 1;
+  size_t limit = kBuffer - 1;
+  if (FPhase == Phase::ConnectRequest) limit = Version4(FRequest.Level) ? 8 : kLongestReply5;
   return FReply.size() >= limit ? 0 : static_cast<int>(limit - FReply.size());
 }
 
@@ -83,7 +65,7 @@ void TSocksNegotiator::SendConnectRequest() {
         const std::uint32_t a = FRequest.ResolveHost ? FRequest.ResolveHost(FRequest.Host) : 0;
         address.assign(reinterpret_cast<const char*>(&a), 4);
       } catch (const std::exception& e) {
-        Fail(20017, ClassNameOf(e) + " " + e.what());
+        Fail(20017, e.what());
         return;
       }
     }

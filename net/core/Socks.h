@@ -51,6 +51,8 @@ public:
   void Feed(const char* data, int length);
   // A read failed with Error while negotiating.
   void ReceiveError(int error);
+  // The connection went away: no phase any more, nothing reported.
+  void Abandon() { FPhase = Phase::None; }
 
   // Bytes that followed the server's final reply; they are the
   // application's first bytes.
@@ -72,7 +74,7 @@ private:
   TSocksRequest FRequest;
   Phase FPhase = Phase::None;
   int FOfferedMethod = 0;
-  std::string FReply;  // the reply buffer, at most 127 bytes
+  std::string FReply;  // the reply buffer: 262 bytes for a version 5 reply, else 127
   std::string FLeftover;
   std::string FBoundAddress, FBoundPort;
 };

@@ -29,6 +29,12 @@ class EConvertError : public Exception {
   using Exception::Exception;
 };
 
+// A value outside its range, as the runtime library reports it.
+class ERangeError : public Exception {
+public:
+  ERangeError() : Exception("Fehler bei Bereichsprüfung") {}
+};
+
 class EStreamError : public Exception {
   using Exception::Exception;
 };

@@ -1,5 +1,6 @@
 #pragma once
-// printf-style formatting into std::string, and strict decimal conversion.
+// printf-style formatting into std::string, and text to integer with the
+// runtime library's rules.
 
 #include <cstdint>
 #include <string>
@@ -12,12 +13,17 @@ std::string Format(const char* format, ...)
 #endif
     ;
 
-// Decimal text with an optional sign, nothing else. Raises EConvertError
-// with "'text' is not a valid integer value" otherwise.
+// Leading blanks, then an optional sign, then decimal digits or a
+// hexadecimal number written "$1F", "x1F" or "0x1F" (either case). Nothing
+// may follow. A decimal value must fit the result type; a hexadecimal one
+// may use the full unsigned width and then reads as two's complement
+// ("$FFFFFFFF" is -1 for StrToInt). Anything else raises EConvertError with
+// "'text' is not a valid integer value".
 std::int64_t StrToInt64(const std::string& text);
 int StrToInt(const std::string& text);
 
 // Same rules; false instead of an exception.
 bool TryStrToInt64(const std::string& text, std::int64_t& value);
+bool TryStrToInt(const std::string& text, int& value);
 
 }  // namespace rtl

@@ -78,4 +78,34 @@ void TApplication::ShowException(const std::string& message) noexcept {
   }
 }
 
+TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds) {
+  constexpr DWORD kNap = 20;
+  const DWORD start = ::GetTickCount();
+  const auto left = [&]() -> DWORD {
+    if (milliseconds == 0) return INFINITE;
+    const DWORD elapsed = ::GetTickCount() - start;
+    return elapsed >= milliseconds ? 0 : milliseconds - elapsed;
+  };
+  for (;;) {
+    if (done()) return TWaitResult::Done;
+    MSG msg;
+    // Every message is followed by a look at the clock, so that a flood of
+    // them cannot hold the wait past its limit.
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return TWaitResult::Quit;
+      }
+      Application().HandleMessage(msg);
+      if (done()) return TWaitResult::Done;
+      if (left() == 0) return TWaitResult::TimedOut;
+    }
+    const DWORD wait = left();
+    if (wait == 0) return TWaitResult::TimedOut;
+    // Short naps: Done may also be made true by another thread, which posts
+    // nothing here.
+    ::MsgWaitForMultipleObjectsEx(0, nullptr, wait < kNap ? wait : kNap, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
 }  // namespace rtl

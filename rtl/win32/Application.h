@@ -20,6 +20,8 @@ public:
   void Run();
   // Handles what is waiting and returns.
   void ProcessMessages();
+  // Dispatches one message taken from the queue (dialog keys included).
+  bool HandleMessage(MSG& msg);
   void Terminate();
   bool Terminated() const { return FTerminated; }
 
@@ -33,8 +35,6 @@ public:
   std::function<void(const std::string&)> OnException;
 
 private:
-  bool HandleMessage(MSG& msg);
-
   std::string FTitle;
   bool FTerminated = false;
 };
@@ -42,5 +42,14 @@ private:
 // One application object per process, as there is one message loop per
 // user-interface thread.
 TApplication& Application();
+
+enum class TWaitResult { Done, TimedOut, Quit };
+
+// The one nested message loop of the program: handles this thread's
+// messages until Done holds, Milliseconds have passed (0: no limit) or
+// WM_QUIT comes. It sleeps while the queue is empty. A WM_QUIT is posted
+// again before the wait returns Quit, so that the loop which owns it (the
+// application's, or a thread's own) still ends.
+TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds);
 
 }  // namespace rtl

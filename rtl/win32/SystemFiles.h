@@ -23,4 +23,12 @@ void RestrictDllSearchPath();
 // the current folder.
 HMODULE LoadSystemLibrary(const char* name);
 
+// The entry point Name of Module, typed after its declaration (F is
+// decltype(&::Function), so that a wrong prototype fails to compile), or
+// nullptr when the module or the entry is missing.
+template <typename F>
+F BoundFunction(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+}
+
 }  // namespace rtl

@@ -32,22 +32,26 @@ TWindow* TWindow::FromHandle(HWND handle) {
 void TWindow::CreateHandle(const char* className, const std::string& caption, DWORD style,
                            DWORD exStyle, int x, int y, int width, int height, HWND parent,
                            HMENU menu, UINT classStyle, HBRUSH background) {
+  // Registering first and looking only when the class exists already: a
+  // look first would let two threads that make their first window at once
+  // both find nothing, and the second registration would fail.
   WNDCLASSEXA wc{};
   wc.cbSize = sizeof wc;
-  if (!::GetClassInfoExA(ModuleInstance(), className, &wc)) {
-    wc = WNDCLASSEXA{};
-    wc.cbSize = sizeof wc;
-    wc.style = classStyle;
-    wc.lpfnWndProc = &TWindow::Thunk;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hbrBackground = background;
-    wc.lpszClassName = className;
-    if (!::RegisterClassExA(&wc))
+  wc.style = classStyle;
+  wc.lpfnWndProc = &TWindow::Thunk;
+  wc.hInstance = ModuleInstance();
+  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  wc.hbrBackground = background;
+  wc.lpszClassName = className;
+  if (!::RegisterClassExA(&wc)) {
+    const DWORD error = ::GetLastError();
+    WNDCLASSEXA known{};
+    known.cbSize = sizeof known;
+    if (error != ERROR_CLASS_ALREADY_EXISTS || !::GetClassInfoExA(ModuleInstance(), className, &known))
       throw Exception(Format("Window class \"%s\" cannot be registered (%lu)", className,
-                             static_cast<unsigned long>(::GetLastError())));
-  } else if (wc.lpfnWndProc != &TWindow::Thunk) {
-    throw Exception(Format("Window class \"%s\" belongs to someone else", className));
+                             static_cast<unsigned long>(error)));
+    if (known.lpfnWndProc != &TWindow::Thunk)
+      throw Exception(Format("Window class \"%s\" belongs to someone else", className));
   }
   HWND handle = ::CreateWindowExA(exStyle, className, caption.c_str(), style, x, y, width, height,
                                   parent, menu, ModuleInstance(), this);

@@ -155,3 +155,27 @@ TEST(HttpProtocol, ReceiveBufferLimitsAndZeroBytes) {
   EXPECT_FALSE(zero.NextLine(line)) << "the line feed behind a zero byte is not seen";
   EXPECT_EQ(6, zero.Pending());
 }
+
+TEST(HttpProtocol, HeaderBoundsByLinesAndBytes) {
+  const struct {
+    size_t lines, length;
+    int passedAt;  // the line that passes a bound (1-based), 0 for none
+    const char* text;
+  } cases[] = {{256, 10, 0, ""},
+               {257, 10, 257, "HTTP header has more than 256 lines"},
+               {8, 8190, 0, ""},
+               {9, 8190, 9, "HTTP header is longer than 65536 bytes"},
+               {1, 65534, 0, ""},
+               {1, 65535, 1, "HTTP header is longer than 65536 bytes"}};
+  for (const auto& c : cases) {
+    THttpHeaderTally tally;
+    int passedAt = 0;
+    std::string text;
+    for (size_t i = 1; i <= c.lines && passedAt == 0; ++i) {
+      text = tally.Count(c.length);
+      if (!text.empty()) passedAt = static_cast<int>(i);
+    }
+    EXPECT_EQ(c.passedAt, passedAt) << c.lines << " x " << c.length;
+    EXPECT_EQ(c.text, text) << c.lines << " x " << c.length;
+  }
+}

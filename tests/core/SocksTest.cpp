@@ -142,6 +142,26 @@ TEST(Socks, ReplyCodesAndProtocolErrors) {
   }
 }
 
+TEST(Socks, Version5BoundNameOfEveryLengthSplitAtEveryOffset) {
+  // RFC 1928 allows a bound name of up to 255 bytes: a reply of 262 bytes.
+  for (size_t length : {size_t{0}, size_t{1}, size_t{120}, size_t{121}, size_t{200}, size_t{255}}) {
+    const std::string name(length, 'n');
+    const std::string reply = B({5, 0, 0, 3, static_cast<int>(length)}) + name + B({0x1F, 0x90});
+    const std::string server = reply + "after";
+    for (size_t split = 1; split < server.size(); ++split) {
+      Socket s(Request("5"));
+      s.n.Start();
+      s.Serve(B({5, 0}), 2);
+      std::string rest = s.Serve(server.substr(0, split), server.size());
+      rest += s.Serve(server.substr(split), server.size());
+      ASSERT_TRUE(s.granted) << length << " split at " << split;
+      EXPECT_EQ(name, s.n.BoundAddress());
+      EXPECT_EQ("8080", s.n.BoundPort());
+      EXPECT_EQ("after", s.n.TakeLeftover() + rest) << length << " split at " << split;
+    }
+  }
+}
+
 TEST(Socks, Version4And4ARequests) {
   Socket v4(Request("4"));
   v4.n.Start();
@@ -160,7 +180,7 @@ TEST(Socks, Version4And4ARequests) {
   Socket failed(unresolvable);
   failed.n.Start();
   EXPECT_EQ(20017, failed.error);
-  EXPECT_EQ("runtime_error no such host", failed.message);
+  EXPECT_EQ("no such host", failed.message) << "the error's own text";
   EXPECT_TRUE(failed.sent.empty()) << "nothing is sent for a host that cannot be resolved";
 }
 

@@ -108,30 +108,58 @@ TEST(FileStream, OpenAndCreateErrorsNameTheFile) {
   }
 }
 
-TEST(SysUtils, StrictIntegerConversion) {
+TEST(SysUtils, IntegerConversionWithTheRuntimeRules) {
   const struct {
     const char* text;
-    bool ok;
-    long long value;
-  } cases[] = {{"0", true, 0},
-               {"-12", true, -12},
-               {"+7", true, 7},
-               {"9223372036854775807", true, 9223372036854775807LL},
-               {"-9223372036854775808", true, -9223372036854775807LL - 1},
-               {"9223372036854775808", false, 0},
-               {"-9223372036854775809", false, 0},
-               {"", false, 0},
-               {"-", false, 0},
-               {"1 ", false, 0},
-               {"0x10", false, 0}};
+    bool ok64;
+    long long value64;
+    bool ok32;
+    int value32;
+  } cases[] = {{"0", true, 0, true, 0},
+               {"-12", true, -12, true, -12},
+               {"+7", true, 7, true, 7},
+               {"   42", true, 42, true, 42},
+               {"  -$1F", true, -31, true, -31},
+               {"$ff", true, 255, true, 255},
+               {"x10", true, 16, true, 16},
+               {"X10", true, 16, true, 16},
+               {"0x10", true, 16, true, 16},
+               {"0X7fffFFFF", true, 2147483647, true, 2147483647},
+               {"$FFFFFFFF", true, 4294967295LL, true, -1},
+               {"$100000000", true, 4294967296LL, false, 0},
+               {"$FFFFFFFFFFFFFFFF", true, -1, false, 0},
+               {"$10000000000000000", false, 0, false, 0},
+               {"2147483647", true, 2147483647, true, 2147483647},
+               {"2147483648", true, 2147483648LL, false, 0},
+               {"-2147483648", true, -2147483648LL, true, -2147483647 - 1},
+               {"-2147483649", true, -2147483649LL, false, 0},
+               {"9223372036854775807", true, 9223372036854775807LL, false, 0},
+               {"-9223372036854775808", true, -9223372036854775807LL - 1, false, 0},
+               {"9223372036854775808", false, 0, false, 0},
+               {"", false, 0, false, 0},
+               {"   ", false, 0, false, 0},
+               {"-", false, 0, false, 0},
+               {"$", false, 0, false, 0},
+               {"0x", false, 0, false, 0},
+               {"1 ", false, 0, false, 0},
+               {"\t1", false, 0, false, 0},
+               {"12abc", false, 0, false, 0},
+               {"$1G", false, 0, false, 0},
+               {"- 1", false, 0, false, 0},
+               {"+-1", false, 0, false, 0}};
   for (const auto& c : cases) {
     std::int64_t v = 0;
-    EXPECT_EQ(c.ok, rtl::TryStrToInt64(c.text, v)) << c.text;
-    if (c.ok) {
-      EXPECT_EQ(c.value, v) << c.text;
-    }
+    EXPECT_EQ(c.ok64, rtl::TryStrToInt64(c.text, v)) << c.text;
+    if (c.ok64) EXPECT_EQ(c.value64, v) << c.text;
+    int w = 0;
+    EXPECT_EQ(c.ok32, rtl::TryStrToInt(c.text, w)) << c.text;
+    if (c.ok32) EXPECT_EQ(c.value32, w) << c.text;
   }
-  EXPECT_THROW(rtl::StrToInt("2147483648"), rtl::EConvertError);
-  EXPECT_EQ(-2147483647 - 1, rtl::StrToInt("-2147483648"));
+  try {
+    rtl::StrToInt("2147483648");
+    FAIL() << "no conversion error";
+  } catch (const rtl::EConvertError& e) {
+    EXPECT_EQ("'2147483648' is not a valid integer value", e.Message());
+  }
   EXPECT_EQ("a7-b", rtl::Format("%c%d-%s", 'a', 7, "b"));
 }

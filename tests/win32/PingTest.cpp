@@ -45,18 +45,19 @@ TEST(Ping, NoAddressReportsWithoutSending) {
 
 TEST(Ping, RangeChecks) {
   TPing ping(nullptr);
-  EXPECT_THROW(ping.SetTTL(256), ERangeError);
-  EXPECT_THROW(ping.SetTTL(-1), ERangeError);
-  EXPECT_THROW(ping.SetFlags(256), ERangeError);
-  EXPECT_THROW(ping.SetSize(65536), ERangeError);
-  EXPECT_THROW(ping.SetSize(-1), ERangeError);
-  EXPECT_THROW(ping.SetTimeout(-1), ERangeError);
+  EXPECT_THROW(ping.SetTTL(256), rtl::ERangeError);
+  EXPECT_THROW(ping.SetTTL(-1), rtl::ERangeError);
+  EXPECT_THROW(ping.SetFlags(256), rtl::ERangeError);
+  EXPECT_THROW(ping.SetSize(65536), rtl::ERangeError);
+  EXPECT_THROW(ping.SetSize(-1), rtl::ERangeError);
+  EXPECT_THROW(ping.SetTimeout(-1), rtl::ERangeError);
   ping.SetTTL(255);
   ping.SetSize(65535);
   EXPECT_EQ(255, ping.TTL());
   try {
     ping.SetFlags(300);
-  } catch (const ERangeError& e) {
+    FAIL() << "no range error";
+  } catch (const rtl::ERangeError& e) {
     EXPECT_EQ("Fehler bei Bereichsprüfung", e.Message());
   }
 }
@@ -93,6 +94,6 @@ TEST(Ping, NameLookups) {
   EXPECT_EQ(1u, done.size()) << "nothing pending: nothing happens";
 
   done.clear();
-  EXPECT_THROW(ping.DnsLookup(""), ERangeError);
+  EXPECT_THROW(ping.DnsLookup(""), rtl::ERangeError);
   EXPECT_TRUE(done.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/win32/HostileServer.h"
 #include "tests/win32/ScriptedSocksServer.h"
 #include "tests/win32/TestSupport.h"
 
@@ -18,7 +19,9 @@ namespace {
 
 // One client connection through Socks; records the events as texts.
 struct SocksClient {
-  SocksClient(const ScriptedSocksServer& socks, const std::string& level, const std::string& host) {
+  SocksClient(const ScriptedSocksServer& socks, const std::string& level, const std::string& host)
+      : SocksClient(socks.Port(), level, host) {}
+  SocksClient(const std::string& socksPort, const std::string& level, const std::string& host) {
     client.OnSocksConnected = [this](TCustomWSocket&, std::uint16_t e) { Add("socks connected", e); };
     client.OnSocksError = [this](TCustomWSocket&, int e, const std::string& m) {
       events.push_back("socks error " + std::to_string(e) + " " + m);
@@ -33,7 +36,7 @@ struct SocksClient {
     client.SetAddr(host);
     client.SetPort("80");
     client.SetSocksServer("127.0.0.1");
-    client.SetSocksPort(socks.Port());
+    client.SetSocksPort(socksPort);
     client.SetSocksLevel(level);
   }
   void Add(const std::string& what, int n) { events.push_back(what + " " + std::to_string(n)); }
@@ -201,4 +204,54 @@ TEST(SocksWSocket, SettingsAndRefusals) {
   longName.SetSocksPort("1080");
   EXPECT_NE(std::string::npos, error([&] { longName.Connect(); }).find("at most 121"));
   EXPECT_EQ(wsClosed, longName.State());
+}
+
+TEST(SocksWSocket, ServerThatClosesDuringTheHandshake) {
+  const std::vector<std::pair<const char*, THostileServer::TScript>> servers = {
+      {"after the greeting", [](THostileConnection& c) { c.Read(3); }},
+      {"after the request",
+       [](THostileConnection& c) {
+         std::string request;
+         if (c.Read(3) && c.Send(B({5, 0})) && c.Read(5, &request)) c.Read(static_cast<unsigned char>(request[4]) + 2u);
+       }},
+      {"in the middle of the reply",
+       [](THostileConnection& c) {
+         std::string request;
+         if (c.Read(3) && c.Send(B({5, 0})) && c.Read(5, &request) && c.Read(static_cast<unsigned char>(request[4]) + 2u))
+           c.Send(B({5, 0, 0, 3, 200}) + "partial");
+       }}};
+  for (const auto& [when, script] : servers) {
+    THostileServer server(script);
+    SocksClient c(server.Port(), "5", "h.test");
+    c.client.Connect();
+    ASSERT_TRUE(PumpUntil([&] { return c.closed; })) << when;
+    EXPECT_EQ((Events{"socks connected 0", "socks error 10053 SOCKS server closed the connection during the handshake",
+                      "connected 10053", "closed 10053"}),
+              c.events)
+        << when;
+  }
+}
+
+TEST(SocksWSocket, BytesAfterTheGrantGoThroughLineMode) {
+  ScriptedSocksServer socks(5, B({5, 0, 0, 1, 10, 1, 2, 3, 0x1F, 0x90}) + "one\r\ntwo\r\nthr");
+  SocksClient c(socks, "5", "h.test");
+  c.client.SetLineMode(true);
+  std::vector<std::string> lines;
+  c.client.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) { lines.push_back(s.ReceiveText()); };
+  c.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return lines.size() >= 2; }));
+  EXPECT_EQ((std::vector<std::string>{"one\r\n", "two\r\n"}), lines);
+}
+
+TEST(SocksWSocket, Version4DestinationThatCannotBeResolved) {
+  ScriptedSocksServer socks(4, B({0, 90, 0, 0, 0, 0, 0, 0}));
+  // Too long to be a host name: refused without asking any resolver.
+  const std::string host(257, 'h');
+  SocksClient c(socks, "4", host);
+  c.client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return c.closed; }));
+  ASSERT_EQ(3u, c.events.size());
+  EXPECT_EQ("socks connected 0", c.events[0]);
+  EXPECT_EQ("socks error 20017 WSocketResolveHost: '" + host + "' Invalid Hostname.", c.events[1]);
+  EXPECT_EQ("closed 20017", c.events[2]) << "no connect outcome before the close";
 }

@@ -12,11 +12,7 @@
 
 // Handles messages until Done holds or Milliseconds have passed.
 inline bool PumpUntil(const std::function<bool()>& done, int milliseconds = 10000) {
-  for (int waited = 0; waited < milliseconds && !done(); waited += 5) {
-    rtl::Application().ProcessMessages();
-    if (!done()) ::Sleep(5);
-  }
-  return done();
+  return rtl::WaitForMessages(done, static_cast<DWORD>(milliseconds)) == rtl::TWaitResult::Done;
 }
 
 inline void Pump(int milliseconds) {

@@ -8,8 +8,10 @@
 
 #include "tests/win32/TestSupport.h"
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
@@ -200,4 +202,136 @@ TEST(WSocket, NotifyWindowsAreMessageOnly) {
     ASSERT_NE(nullptr, handle) << name;
     EXPECT_EQ(handle, ::FindWindowExA(HWND_MESSAGE, nullptr, name, nullptr)) << name;
   }
+}
+
+TEST(WSocket, ListenOnATakenPortClosesItsSocket) {
+  Listener taken;
+  TWSocket second(nullptr);
+  SOCKET atFailure = 0;
+  second.OnError = [&](TCustomWSocket& s) { atFailure = s.Handle(); };
+  second.SetAddr("127.0.0.1");
+  second.SetPort(taken.Port());
+  second.Listen();
+  EXPECT_EQ(INVALID_SOCKET, atFailure) << "the unbound socket is closed before the failure is reported";
+  EXPECT_EQ(WSAEADDRINUSE, second.LastError());
+  EXPECT_EQ("Error 10048 in function Bind\r\nAddress already in use", second.LastErrorMessage());
+  EXPECT_EQ(wsClosed, second.State());
+  // The same object listens again once given a free port.
+  second.SetPort("0");
+  second.Listen();
+  EXPECT_EQ(wsListening, second.State());
+}
+
+namespace {
+struct TReleasedSocket : TWSocket {
+  explicit TReleasedSocket(bool& destroyed) : TWSocket(nullptr), FDestroyed(destroyed) {}
+  ~TReleasedSocket() override { FDestroyed = true; }
+  bool& FDestroyed;
+};
+}  // namespace
+
+TEST(WSocket, ReleasedFromInsideItsOwnHandlerDuringANestedWait) {
+  Listener listener;
+  bool destroyed = false, destroyedInsideHandler = true;
+  int waitResult = -1;
+  auto* client = new TReleasedSocket(destroyed);
+  client->OnSessionConnected = [&](TCustomWSocket& s, std::uint16_t) {
+    auto& self = static_cast<TReleasedSocket&>(s);
+    self.ReleaseLater();
+    // A nested loop inside the handler runs the release message while this
+    // frame is still on the stack.
+    bool never = false;
+    self.TimeLimit = 200;
+    waitResult = self.WaitUntilSet(never);
+    destroyedInsideHandler = destroyed;
+  };
+  client->SetAddr("127.0.0.1");
+  client->SetPort(listener.Port());
+  client->Connect();
+  ASSERT_TRUE(PumpUntil([&] { return destroyed; }));
+  EXPECT_EQ(12001, waitResult);
+  EXPECT_FALSE(destroyedInsideHandler) << "released only after the handler returned";
+}
+
+TEST(WSocket, ExceptionsOfEventHandlersReachOnBgException) {
+  Listener listener;
+  TWSocket client(nullptr);
+  std::vector<std::string> seen;
+  client.OnBgException = [&](TCustomWSocket&, const std::exception& e, bool& canClose) {
+    seen.push_back(e.what());
+    canClose = true;
+  };
+  client.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) {
+    s.ReceiveText();
+    throw rtl::EConvertError("'x' is not a valid integer value");
+  };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return listener.server != nullptr && client.State() == wsConnected; }));
+  listener.server->SendText("data");
+  ASSERT_TRUE(PumpUntil([&] { return !seen.empty(); }));
+  EXPECT_EQ((std::vector<std::string>{"'x' is not a valid integer value"}), seen);
+  EXPECT_EQ(wsClosed, client.State()) << "aborted, as CanClose asked";
+
+  // The test hook takes the same road.
+  TWSocket hooked(nullptr);
+  std::string hookText;
+  hooked.OnBgException = [&](TCustomWSocket&, const std::exception& e, bool&) { hookText = e.what(); };
+  ::PostMessageA(hooked.WindowHandle(), TCustomWSocket::WM_TEST_EXCEPTION, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !hookText.empty(); }));
+  EXPECT_EQ("Test exception in WSocket", hookText);
+}
+
+TEST(WSocket, ExceptionWithoutOnBgExceptionReachesTheErrorDisplay) {
+  std::vector<std::string> shown;
+  rtl::Application().OnException = [&](const std::string& text) { shown.push_back(text); };
+  TWSocket socket(nullptr);
+  ::PostMessageA(socket.WindowHandle(), TCustomWSocket::WM_TEST_EXCEPTION, 0, 0);
+  const bool reached = PumpUntil([&] { return !shown.empty(); });
+  rtl::Application().OnException = nullptr;
+  ASSERT_TRUE(reached);
+  EXPECT_EQ((std::vector<std::string>{"Test exception in WSocket"}), shown);
+}
+
+TEST(WSocket, LingerTimeoutMustFitSixteenBits) {
+  Listener listener;
+  TWSocket client(nullptr);
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.LingerTimeout = 70000;
+  EXPECT_EQ("Linger timeout 70000 s does not fit 16 bits (0 to 65535)", ErrorOf([&] { client.Connect(); }));
+}
+
+namespace {
+// A window of a class that no window of this process has used yet.
+class TFreshClassWindow : public rtl::TWindow {
+public:
+  explicit TFreshClassWindow(const char* className) { CreateMessageHandle(className); }
+};
+}  // namespace
+
+TEST(WSocket, FirstWindowsOfAClassOnSeveralThreadsAtOnce) {
+  // Each thread makes the first window of a new class at the same moment, as
+  // two threads do with their first sockets; every one must get its window.
+  constexpr int kThreads = 8;
+  const std::string className = "OrvRaceClass" + std::to_string(::GetCurrentProcessId());
+  std::atomic<int> ready{0}, made{0};
+  std::vector<std::string> failures(kThreads);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kThreads; ++i) {
+    threads.emplace_back([&, i] {
+      ++ready;
+      for (int spin = 0; spin < 100000 && ready < kThreads; ++spin) ::Sleep(0);
+      try {
+        TFreshClassWindow window(className.c_str());
+        if (window.Handle()) ++made;
+      } catch (const std::exception& e) {
+        failures[static_cast<size_t>(i)] = e.what();
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(kThreads, made.load());
+  for (const auto& f : failures) EXPECT_EQ("", f);
 }

@@ -1,6 +1,6 @@
 // netprobe: checks network settings with the program's own components.
 //   netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]
-//                    [--socks-user U --socks-password P]] [--timeout S] [-o FILE]
+//                    [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE]
 //   netprobe ping HOST [--timeout MS] [--size N] [--ttl N]
 //   netprobe lookup NAME
 // Exit code 0 on success, 1 with a one-line message on failure, 2 on bad
@@ -27,7 +27,7 @@ namespace {
 
 const char kUsage[] =
     "usage: netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]\n"
-    "                        [--socks-user U --socks-password P]] [--timeout S] [-o FILE]\n"
+    "                        [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE]\n"
     "       netprobe ping HOST [--timeout MS] [--size N] [--ttl N]\n"
     "       netprobe lookup NAME\n";
 
@@ -101,6 +101,7 @@ int Get(const Arguments& a) {
     }
   }
   if (a.options.count("--timeout")) http.Timeout = Number(a.options.at("--timeout"), "--timeout") * 1000;
+  if (a.options.count("--max-body")) http.BodyLimit = Number(a.options.at("--max-body"), "--max-body");
   std::unique_ptr<rtl::TStream> out;
   if (a.options.count("-o")) {
     out = std::make_unique<rtl::TFileStream>(a.options.at("-o"), rtl::FileStreamMode::Create);
@@ -163,10 +164,7 @@ int Lookup(const Arguments& a) {
   int result = -1;
   socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t error) { result = error; };
   socket.DnsLookup(a.positional[0]);
-  for (int i = 0; i < 3000 && result < 0; ++i) {
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    rtl::Application().ProcessMessages();
-  }
+  rtl::WaitForMessages([&] { return result >= 0; }, 30000);
   if (result < 0) {
     std::fprintf(stderr, "netprobe: the lookup did not end within 30 s\n");
     return 1;
@@ -182,12 +180,14 @@ int Lookup(const Arguments& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A console tool: what would be an error box goes to standard error.
+  rtl::Application().OnException = [](const std::string& text) { std::fprintf(stderr, "netprobe: %s\n", text.c_str()); };
   try {
     if (argc < 2) throw Usage{""};
     const std::string command = argv[1];
     if (command == "get")
       return Get(Parse(argc, argv, {"--proxy", "--socks", "--socks-level", "--socks-user", "--socks-password",
-                                     "--timeout", "-o", "--times"}));
+                                     "--timeout", "--max-body", "-o", "--times"}));
     if (command == "ping") return Ping(Parse(argc, argv, {"--timeout", "--size", "--ttl"}));
     if (command == "lookup") return Lookup(Parse(argc, argv, {}));
     throw Usage{"unknown command " + command};
