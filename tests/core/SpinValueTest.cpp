@@ -40,7 +40,11 @@ TEST(SpinValue, TextReadsAsIntegerOrMinValue) {
       {"", 1, 1},
       {"abc", 7, 7},
       {"12a", 7, 7},
-      {" 12", 7, 7},
+      {" 12", 7, 12},  // the runtime's conversion skips leading blanks
+      {"12 ", 7, 7},
+      {"$1F", 7, 31},
+      {"0x10", 7, 16},
+      {"$FFFFFFFF", 7, -1},
       {"1.5", 7, 7},
       {"-", 7, 7},
       {"2147483647", 1, INT_MAX},

@@ -15,9 +15,8 @@ int ClampSpinValue(int value, int minValue, int maxValue) {
 }
 
 int SpinValueOfText(const std::string& text, int minValue) {
-  std::int64_t value = 0;
-  if (!rtl::TryStrToInt64(text, value) || value < INT_MIN || value > INT_MAX) return minValue;
-  return static_cast<int>(value);
+  int value = 0;
+  return rtl::TryStrToInt(text, value) ? value : minValue;
 }
 
 int StepSpinValue(int value, std::int64_t delta, int minValue, int maxValue) {
