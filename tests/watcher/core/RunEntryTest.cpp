@@ -63,6 +63,6 @@ TEST(RunEntry, FallsBackToTheRunningProgramWhenNothingIsAtTheTarget) {
 TEST(RunEntry, HelpFileBesideTheProgram) {
   EXPECT_EQ("C:\\WINDOWS\\Orvandel.hlp", SwapLastThree("C:\\WINDOWS\\Orvandel.exe", "hlp"));
   EXPECT_EQ("C:\\WINDOWS\\Orvandel.chm", SwapLastThree("C:\\WINDOWS\\Orvandel.exe", "chm"));
-  EXPECT_EQ("a.chm", SwapLastThree("a.x", "chm")) << "last three characters, not the extension";
+  EXPECT_EQ("achm", SwapLastThree("ab.x", "chm")) << "the last three characters, not the extension";
   EXPECT_EQ("xychm", SwapLastThree("xy", "chm"));
 }
