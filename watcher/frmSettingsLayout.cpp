@@ -30,21 +30,21 @@ void TSettings::CreateControls() {
   Label2 = std::make_unique<TLabel>(*this, 232, 150, "Inte&rnet-IP/URL");
   Edit7 = std::make_unique<rtl::TEdit>(*this, 232, 166, 193, 21);
 
-  GroupBox3 = std::make_unique<rtl::TGroupBox>(*this, 8, 204, 337, 100, "General");
-  CheckBox1 = std::make_unique<rtl::TCheckBox>(*this, 16, 222, 168, 17, "&Update hosts file (NT only)");
-  Label8 = std::make_unique<TLabel>(*this, 188, 224, "Ho&st");
-  Edit6 = std::make_unique<rtl::TEdit>(*this, 242, 220, 95, 21);
-  CheckBox2 = std::make_unique<rtl::TCheckBox>(*this, 16, 248, 168, 17, "Write IP to a &textfile");
-  Label6 = std::make_unique<TLabel>(*this, 188, 250, "File&name");
-  Edit5 = std::make_unique<rtl::TEdit>(*this, 242, 246, 95, 21);
+  GroupBox3 = std::make_unique<rtl::TGroupBox>(*this, 8, 204, 342, 100, "General");
+  CheckBox1 = std::make_unique<rtl::TCheckBox>(*this, 16, 222, 188, 17, "&Update hosts file (NT only)");
+  Label8 = std::make_unique<TLabel>(*this, 208, 224, "Ho&st");
+  Edit6 = std::make_unique<rtl::TEdit>(*this, 268, 220, 74, 21);
+  CheckBox2 = std::make_unique<rtl::TCheckBox>(*this, 16, 248, 188, 17, "Write IP to a &textfile");
+  Label6 = std::make_unique<TLabel>(*this, 208, 250, "File&name");
+  Edit5 = std::make_unique<rtl::TEdit>(*this, 268, 246, 74, 21);
   CheckBox3 = std::make_unique<rtl::TCheckBox>(*this, 16, 274, 80, 17, "&Autostart");
   CheckBox4 = std::make_unique<rtl::TCheckBox>(*this, 100, 274, 76, 17, "Hidden");
-  Label9 = std::make_unique<TLabel>(*this, 188, 276, "Interv&al (sec.)");
-  SpinEdit2 = std::make_unique<TNumberField>(*this, 276, 272, 61, 21, 1, 6000);
+  Label9 = std::make_unique<TLabel>(*this, 208, 276, "Interv&al (sec.)");
+  SpinEdit2 = std::make_unique<TNumberField>(*this, 290, 272, 52, 21, 1, 6000);
 
-  BitBtn1 = std::make_unique<rtl::TButton>(*this, 352, 212, 81, 25, "&Ok", true, "GLYPH_OK");
-  BitBtn2 = std::make_unique<rtl::TButton>(*this, 352, 244, 81, 25, "&Abbort", false, "GLYPH_ABORT");
-  BitBtn3 = std::make_unique<rtl::TButton>(*this, 352, 279, 81, 25, "&Exit", false, "GLYPH_EXIT");
+  BitBtn1 = std::make_unique<rtl::TButton>(*this, 358, 212, 75, 25, "&Ok", true, "GLYPH_OK");
+  BitBtn2 = std::make_unique<rtl::TButton>(*this, 358, 244, 75, 25, "&Abbort", false, "GLYPH_ABORT");
+  BitBtn3 = std::make_unique<rtl::TButton>(*this, 358, 279, 75, 25, "&Exit", false, "GLYPH_EXIT");
 
   const struct {
     rtl::TControl* control;

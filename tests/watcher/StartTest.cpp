@@ -25,6 +25,7 @@ TEST_F(Watcher, FirstStartShowsTheWindowWritesTheKeyAndSearches) {
   EXPECT_EQ("Orvandel", add.Tip);
   EXPECT_EQ(16u, add.IconWidth);
   EXPECT_TRUE(IconHasColour(add, 0, 255, 255)) << "the lens";
+  EXPECT_TRUE(IconHasColour(add, 24, 255, 255, 0)) << "the lit lens of the rich image, not the 16-colour one";
   EXPECT_FALSE(IconHasColour(add, 255, 0, 0)) << "no roof";
 
   // The application window that a second start looks for.
