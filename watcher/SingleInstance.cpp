@@ -1,17 +1,15 @@
 #include "watcher/SingleInstance.h"
 
-namespace {
+#include "watcher/WatcherControlIds.h"
 
-// "Local\" makes the name one per log-on session: two users of one machine
-// each run their own watcher.
-const char kMutexName[] = "Local\\Tarvik.Orvandel.Instance";
+namespace {
 
 HWND FindRunningInstance() { return ::FindWindowA("TApplication", "Orvandel"); }
 
 }  // namespace
 
 TSingleInstance::TSingleInstance() {
-  FMutex.Reset(::CreateMutexA(nullptr, FALSE, kMutexName));
+  FMutex.Reset(::CreateMutexA(nullptr, FALSE, kInstanceMutexName));
   FFirst = FMutex && ::GetLastError() != ERROR_ALREADY_EXISTS;
 }
 

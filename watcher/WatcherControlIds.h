@@ -6,6 +6,10 @@ constexpr const char* kSettingsFormClass = "TSettings";
 constexpr const char* kProxyFormClass = "TProxy";
 constexpr const char* kInfosFormClass = "TInfos";
 
+// Held by the running watcher for its whole life. "Local\\" makes the name
+// one per log-on session: two users of one machine each run their own.
+constexpr const char* kInstanceMutexName = "Local\\Tarvik.Orvandel.Instance";
+
 // The tray icon's id and callback message.
 constexpr unsigned kTrayIconID = 100;
 constexpr unsigned kTrayCallbackMessage = 0x0400 + 20;  // WM_USER + 20

@@ -107,6 +107,49 @@ TEST_F(Watcher, SecondStartEndsAndLeavesTheFirst) {
   EXPECT_EQ(Settings(), ::FindWindowA(kSettingsFormClass, nullptr));
 }
 
+TEST_F(Watcher, TwoStartsAtTheSameMomentLeaveOne) {
+  SetString(kSettingsKey, "Version", "5.0.0.0");
+  WatcherProcess first(WatcherExe()), second(WatcherExe());
+  ASSERT_TRUE(PumpUntil([&] { return !first.Running() || !second.Running(); })) << "one of them ends";
+  EXPECT_EQ(0u, (first.Running() ? second : first).ExitCode());
+  ASSERT_TRUE(WaitForTrayStart());
+  EXPECT_TRUE(first.Running() || second.Running()) << "the other stays";
+  EXPECT_EQ(1u, tray->Count(NIM_ADD)) << "one icon";
+}
+
+// An instance that holds the mutex but has not yet titled its application
+// window is the moment the window test alone would miss.
+TEST_F(Watcher, StartingInstanceIsWaitedForAndActivated) {
+  SetString(kSettingsKey, "Version", "5.0.0.0");
+  HANDLE held = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  ASSERT_NE(nullptr, held);
+  ASSERT_NE(ERROR_ALREADY_EXISTS, ::GetLastError());
+  {
+    WatcherProcess late(WatcherExe());
+    PumpFor(300);
+    // The other instance's application window appears only now.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = &::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TApplication";
+    ::RegisterClassA(&wc);
+    HWND application =
+        ::CreateWindowExA(0, "TApplication", "Orvandel", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, application);
+    ASSERT_TRUE(late.WaitForExit()) << "it hands over and ends";
+    EXPECT_EQ(0u, late.ExitCode());
+    ::DestroyWindow(application);
+  }
+  {
+    // Nobody titles a window: the mutex alone keeps the second out.
+    WatcherProcess late(WatcherExe());
+    ASSERT_TRUE(late.WaitForExit());
+    EXPECT_EQ(0u, late.ExitCode());
+  }
+  EXPECT_EQ(0u, tray->Count(NIM_ADD)) << "no second icon";
+  ::CloseHandle(held);
+}
+
 TEST_F(Watcher, HideOnTheCommandLineAsks) {
   const struct {
     const char* argument;

@@ -179,4 +179,14 @@ TEST_F(WatcherTray, HelpOpensTheTopicOfTheLanguage) {
   ASSERT_NE(nullptr, menu);
   MenuKey(menu, 'h');
   ASSERT_TRUE(PumpUntil([&] { return viewer.Arguments().find(topic) != std::string::npos; })) << viewer.Arguments();
+
+  // F1 in the info dialog.
+  ::DeleteFileA(ViewerStandIn::Record().c_str());
+  menu = OpenMenu();
+  ASSERT_NE(nullptr, menu);
+  MenuKey(menu, 'i');
+  HWND infos = watcher->WaitFor(kInfosFormClass);
+  ASSERT_NE(nullptr, infos);
+  ::PostMessageA(::GetDlgItem(infos, idInfosBitBtn1), WM_KEYDOWN, VK_F1, 0);
+  ASSERT_TRUE(PumpUntil([&] { return viewer.Arguments().find(topic) != std::string::npos; })) << viewer.Arguments();
 }
