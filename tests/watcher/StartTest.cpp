@@ -226,3 +226,25 @@ TEST_F(Watcher, StoredNumbersOutsideTheirRangesAreClamped) {
     tray = std::make_unique<TrayRecorder>();
   }
 }
+
+TEST_F(Watcher, MissingHostsFileKeepsTheHostsOptionOff) {
+  char system[MAX_PATH] = {};
+  ::GetSystemDirectoryA(system, MAX_PATH);
+  const std::string hosts = std::string(system) + "\\drivers\\etc\\hosts";
+  const std::string aside = hosts + ".orv-aside";
+  ASSERT_TRUE(::MoveFileA(hosts.c_str(), aside.c_str()));
+  struct Restore {
+    std::string from, to;
+    ~Restore() { ::MoveFileA(from.c_str(), to.c_str()); }
+  } restore{aside, hosts};
+
+  Start();
+  ASSERT_NE(nullptr, WaitForSettingsShown());
+  ASSERT_TRUE(WaitForTrayStart());
+  for (int id : {idCheckBox1, idLabel8, idEdit6}) EXPECT_FALSE(::IsWindowEnabled(Control(id))) << id;
+  // Another option's click runs UpdateControls, which leaves them so.
+  Click(Control(idCheckBox2));
+  ASSERT_TRUE(PumpUntil([this] { return !IsChecked(Control(idCheckBox2)); }));
+  EXPECT_FALSE(::IsWindowEnabled(Control(idEdit5)));
+  for (int id : {idCheckBox1, idLabel8, idEdit6}) EXPECT_FALSE(::IsWindowEnabled(Control(id))) << id;
+}

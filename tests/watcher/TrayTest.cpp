@@ -79,7 +79,9 @@ TEST_F(WatcherTray, ExitAsksAndTheCloseButtonDoesNot) {
     EXPECT_EQ(Pick("Do you really want to terminate the program?", "Wollen Sie das Programm wirklich beenden?"),
               WindowText(::GetDlgItem(question, rtl::kMessageTextID)));
     ASSERT_TRUE(Answer(question, answer));
-    if (answer == IDNO) EXPECT_TRUE(watcher->Running());
+    if (answer == IDNO) {
+      EXPECT_TRUE(watcher->Running());
+    }
   }
   ASSERT_TRUE(watcher->WaitForExit());
   EXPECT_EQ(0u, watcher->ExitCode());
