@@ -49,7 +49,7 @@ void TSettings::LoadSettings() {
   auto text = [&](const char* name, rtl::TEdit& edit) {
     if (reg.ValueExists(name)) edit.SetText(reg.ReadString(name));
   };
-  auto number = [&](const char* name, TNumberField& field) {
+  auto number = [&](const char* name, ui::TSpinEdit& field) {
     if (reg.ValueExists(name)) field.SetValue(reg.ReadInteger(name));
   };
   auto check = [&](const char* name, rtl::TCheckBox& box) {

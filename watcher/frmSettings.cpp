@@ -106,6 +106,7 @@ void TSettings::UpdateControls() {
   const bool lan = !CheckBox5->Checked();
   SetFieldEnabled(*Edit1, lan);
   SetFieldEnabled(*SpinEdit1, lan);
+  SpinEdit1->SetFontColor(::GetSysColor(lan ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
   Label1->SetEnabled(lan);
   Label7->SetEnabled(lan);
 

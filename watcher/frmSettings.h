@@ -10,7 +10,7 @@
 #include "rtl/win32/Forms.h"
 #include "rtl/win32/GroupControls.h"
 #include "rtl/win32/Menus.h"
-#include "watcher/NumberField.h"
+#include "ui/Spin.h"
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
 
@@ -73,7 +73,7 @@ private:
   std::unique_ptr<rtl::TGroupBox> GroupBox1, GroupBox2, GroupBox3;
   std::unique_ptr<rtl::TLabel> Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9;
   std::unique_ptr<rtl::TEdit> Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7;
-  std::unique_ptr<TNumberField> SpinEdit1, SpinEdit2;
+  std::unique_ptr<ui::TSpinEdit> SpinEdit1, SpinEdit2;
   std::unique_ptr<rtl::TCheckBox> CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5;
   std::unique_ptr<rtl::TRadioButton> RadioButton1, RadioButton2;
   std::unique_ptr<rtl::TSpeedButton> SpeedButton1;

@@ -13,7 +13,7 @@ void TSettings::CreateControls() {
   Label1 = std::make_unique<TLabel>(*this, 16, 24, "Intranet-I&P");
   Edit1 = std::make_unique<rtl::TEdit>(*this, 16, 40, 185, 21);
   Label7 = std::make_unique<TLabel>(*this, 16, 72, "Ping &Timeout (ms)");
-  SpinEdit1 = std::make_unique<TNumberField>(*this, 16, 88, 81, 21, 1, 10000);
+  SpinEdit1 = std::make_unique<ui::TSpinEdit>(*this, 16, 88, 81, 22);
   CheckBox5 = std::make_unique<rtl::TCheckBox>(*this, 16, 120, 185, 17, "No Int&ranet-IP");
 
   GroupBox2 = std::make_unique<rtl::TGroupBox>(*this, 224, 4, 209, 197, "Internet");
@@ -40,7 +40,7 @@ void TSettings::CreateControls() {
   CheckBox3 = std::make_unique<rtl::TCheckBox>(*this, 16, 274, 80, 17, "&Autostart");
   CheckBox4 = std::make_unique<rtl::TCheckBox>(*this, 100, 274, 76, 17, "Hidden");
   Label9 = std::make_unique<TLabel>(*this, 208, 276, "Interv&al (sec.)");
-  SpinEdit2 = std::make_unique<TNumberField>(*this, 290, 272, 52, 21, 1, 6000);
+  SpinEdit2 = std::make_unique<ui::TSpinEdit>(*this, 290, 272, 52, 22);
 
   BitBtn1 = std::make_unique<rtl::TButton>(*this, 358, 212, 75, 25, "&Ok", true, "GLYPH_OK");
   BitBtn2 = std::make_unique<rtl::TButton>(*this, 358, 244, 75, 25, "&Abbort", false, "GLYPH_ABORT");
@@ -64,7 +64,11 @@ void TSettings::CreateControls() {
   for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
 
   // The design state, which stays while a value is not stored.
+  SpinEdit1->SetMinValue(1);
+  SpinEdit1->SetMaxValue(10000);
   SpinEdit1->SetValue(500);
+  SpinEdit2->SetMinValue(1);
+  SpinEdit2->SetMaxValue(6000);
   SpinEdit2->SetValue(300);
   SpinEdit2->SetMaxLength(4);
   rtl::TRadioButton::Group({RadioButton1.get(), RadioButton2.get()});

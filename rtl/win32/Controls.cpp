@@ -11,17 +11,23 @@ namespace rtl {
 
 TControl::TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left,
                    int top, int width, int height, const std::string& caption)
-    : FForm(&form), FID(form.RegisterControl(this)) {
+    : TControl(form) {
+  CreateControlHandle(className, style, exStyle, left, top, width, height, caption, nullptr);
+}
+
+TControl::TControl(TForm& form) : FForm(&form), FID(form.RegisterControl(this)) {}
+
+void TControl::CreateControlHandle(const char* className, DWORD style, DWORD exStyle, int left,
+                                   int top, int width, int height, const std::string& caption,
+                                   void* createParam) {
   FHandle = ::CreateWindowExA(exStyle, className, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
-                              left, top, width, height, form.Handle(),
+                              left, top, width, height, FForm->Handle(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(FID)),
-                              ModuleInstance(), nullptr);
-  if (!FHandle) {
-    form.UnregisterControl(this);
+                              ModuleInstance(), createParam);
+  if (!FHandle)
     throw Exception(Format("Control of class \"%s\" cannot be created (%lu)", className,
                            static_cast<unsigned long>(::GetLastError())));
-  }
-  ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(form.FontHandle()), FALSE);
+  ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FForm->FontHandle()), FALSE);
 }
 
 TControl::~TControl() {
@@ -153,8 +159,6 @@ void TEdit::SetReadOnly(bool readOnly) {
   ::SendMessageA(FHandle, EM_SETREADONLY, readOnly, 0);
   ::InvalidateRect(FHandle, nullptr, TRUE);
 }
-
-void TEdit::SetMaxLength(int length) { ::SendMessageA(FHandle, EM_LIMITTEXT, static_cast<WPARAM>(length), 0); }
 
 void TEdit::SetPasswordChar(char c) {
   ::SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);

@@ -52,6 +52,12 @@ public:
 protected:
   TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left, int top,
            int width, int height, const std::string& caption);
+  // For a control whose own window procedure must see its first messages:
+  // the most derived constructor makes the window with CreateControlHandle,
+  // passing its object as the creation parameter, once its dispatch is set.
+  explicit TControl(TForm& form);
+  void CreateControlHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
+                           int width, int height, const std::string& caption, void* createParam);
 
   TForm* FForm;
   HWND FHandle = nullptr;
@@ -85,14 +91,16 @@ public:
   void SetText(const std::string& text) { SetCaption(text); }
   bool ReadOnly() const;
   void SetReadOnly(bool readOnly);
-  // At most Length characters can be typed (0: the system's limit).
-  void SetMaxLength(int length);
   // Every character shown as C ('\0' shows the text).
   void SetPasswordChar(char c);
   // Button-face background while read-only, as the form asks for.
   bool ButtonFaceColor = false;
   void Notify(WORD code) override;
   HBRUSH ControlColor(HDC dc) override;
+
+protected:
+  // The window comes from the derived class (see TControl).
+  explicit TEdit(TForm& form) : TControl(form) {}
 };
 
 class TMemo : public TControl {

@@ -52,6 +52,8 @@ TEST_F(Watcher, FirstStartShowsTheWindowWritesTheKeyAndSearches) {
   EXPECT_FALSE(::IsWindowEnabled(Control(idEdit7))) << "static entry off while the page is the source";
   EXPECT_TRUE(::IsWindowEnabled(Control(idEdit2)));
   EXPECT_FALSE(::GetWindowLongA(Control(idCheckBox4), GWL_STYLE) & WS_TABSTOP) << "Hidden has no tab stop";
+  EXPECT_EQ(4, ::SendMessageA(Control(idSpinEdit2), EM_GETLIMITTEXT, 0, 0)) << "at most 4 digits of interval";
+  EXPECT_NE(nullptr, ::GetWindow(Control(idSpinEdit1), GW_CHILD)) << "a spin edit, with its buttons";
   EXPECT_TRUE(::GetWindowLongA(Control(idCheckBox3), GWL_STYLE) & WS_TABSTOP);
 
   // Every caption in the user's language.
