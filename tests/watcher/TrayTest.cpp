@@ -115,6 +115,30 @@ TEST_F(WatcherTray, InfoDialogShowsVersionStatesAndIcons) {
   EXPECT_EQ("info@tarvik.test", WindowText(item(idInfosLabel6)));
   for (int id : {idInfosI1, idInfosI2, idInfosI3, idInfosImage1})
     EXPECT_NE(0, ::SendMessageA(item(id), STM_GETICON, 0, 0)) << "a picture in " << id;
+
+  // The mouse resting on a state label shows its hint.
+  const struct {
+    int id;
+    const char *english, *german;
+  } hints[] = {{idInfosL3, "not found", "nicht gefunden"},
+               {idInfosL1, "lokal connection", "lokale Verbindung"},
+               {idInfosL2, "internet connection", "internet Verbindung"}};
+  for (const auto& h : hints) {
+    RECT r{};
+    ::GetWindowRect(item(h.id), &r);
+    ::SetCursorPos(r.left + 3, (r.top + r.bottom) / 2);
+    ::SetCursorPos(r.left + 5, (r.top + r.bottom) / 2);
+    HWND tip = nullptr;
+    PumpUntil([&] {
+      tip = watcher->Find("tooltips_class32", true);
+      return tip && WindowText(tip) == Pick(h.english, h.german);
+    });
+    ASSERT_NE(nullptr, tip) << h.english;
+    EXPECT_EQ(Pick(h.english, h.german), WindowText(tip));
+    ::SetCursorPos(0, 0);
+    PumpUntil([&] { return watcher->Find("tooltips_class32", true) == nullptr; }, 5000);
+  }
+
   Click(item(idInfosBitBtn1));
   ASSERT_TRUE(PumpUntil([infos] { return !::IsWindowVisible(infos); }));
   EXPECT_TRUE(watcher->Running());
