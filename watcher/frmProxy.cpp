@@ -57,6 +57,16 @@ TProxy::TProxy(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
 
 void TProxy::FormShow() { CenterOnScreen(); }
 
+LRESULT TProxy::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  // Escape leaves the dialog as Abort does, so that its edits are not
+  // there at the next opening as if they had been stored.
+  if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL && lParam == 0) {
+    BitBtn2Click();
+    return 0;
+  }
+  return rtl::TForm::WndProc(message, wParam, lParam);
+}
+
 void TProxy::LoadProxySettings() {
   Label1->SetCaption(ChooseText("Proxy", "Proxy"));
   Label2->SetCaption(ChooseText("Username", "Benutzername"));

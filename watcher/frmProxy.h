@@ -15,6 +15,7 @@ public:
 
 protected:
   void FormShow() override;
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
   void BitBtn1Click();

@@ -194,4 +194,12 @@ TEST_F(WatcherSettings, ProxyDialogStoresTheValuesAndScramblesThePassword) {
   ASSERT_TRUE(PumpUntil([proxy] { return !::IsWindowVisible(proxy); }));
   EXPECT_EQ("proxy.test", WindowText(item(idProxyEdit1)));
   EXPECT_EQ("proxy.test", StringValue(kProxySubkey, "Proxy"));
+
+  // Escape is Abort too.
+  Click(Control(idSpeedButton1));
+  ASSERT_TRUE(PumpUntil([proxy] { return ::IsWindowVisible(proxy) != FALSE; }));
+  SetText(item(idProxyEdit2), "someone else");
+  ::PostMessageA(item(idProxyEdit2), WM_KEYDOWN, VK_ESCAPE, 0);
+  ASSERT_TRUE(PumpUntil([proxy] { return !::IsWindowVisible(proxy); }));
+  EXPECT_EQ("user", WindowText(item(idProxyEdit2)));
 }
