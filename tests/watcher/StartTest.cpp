@@ -250,3 +250,21 @@ TEST_F(Watcher, MissingHostsFileKeepsTheHostsOptionOff) {
   EXPECT_FALSE(::IsWindowEnabled(Control(idEdit5)));
   for (int id : {idCheckBox1, idLabel8, idEdit6}) EXPECT_FALSE(::IsWindowEnabled(Control(id))) << id;
 }
+
+TEST_F(Watcher, HideAsksAgainOnAbortWhileUnticked) {
+  SetString(kSettingsKey, "Version", "5.0.0.0");
+  watcher = std::make_unique<WatcherProcess>(WatcherExe(), "hide");
+  HWND question = watcher->WaitFor(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, question);
+  ASSERT_TRUE(Answer(question, IDNO));
+  ASSERT_TRUE(WaitForTrayStart());
+  HWND settings = watcher->Find(kSettingsFormClass);
+  ::PostMessageA(settings, 1044, 100, WM_LBUTTONDBLCLK);
+  ASSERT_TRUE(PumpUntil([settings] { return ::IsWindowVisible(settings) != FALSE; }));
+  Click(::GetDlgItem(settings, idBitBtn2));
+  question = watcher->WaitFor(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, question) << "Abort loads again, with the command line";
+  ASSERT_TRUE(Answer(question, IDYES));
+  ASSERT_TRUE(PumpUntil([settings] { return !::IsWindowVisible(settings); }));
+  EXPECT_TRUE(IsChecked(::GetDlgItem(settings, idCheckBox4)));
+}
