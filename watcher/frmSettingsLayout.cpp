@@ -10,11 +10,11 @@ void TSettings::CreateControls() {
   // Creation order is the tab order; each label comes right before its
   // field, so that its accelerator moves the focus there.
   GroupBox1 = std::make_unique<rtl::TGroupBox>(*this, 8, 4, 209, 197, "Intranet");
-  Label1 = std::make_unique<TLabel>(*this, 16, 24, "Intranet-I&P");
-  Edit1 = std::make_unique<rtl::TEdit>(*this, 16, 40, 185, 21);
-  Label7 = std::make_unique<TLabel>(*this, 16, 72, "Ping &Timeout (ms)");
-  SpinEdit1 = std::make_unique<ui::TSpinEdit>(*this, 16, 88, 81, 22);
-  CheckBox5 = std::make_unique<rtl::TCheckBox>(*this, 16, 120, 185, 17, "No Int&ranet-IP");
+  Label1 = std::make_unique<TLabel>(*this, 16, 28, "Intranet-I&P");
+  Edit1 = std::make_unique<rtl::TEdit>(*this, 16, 44, 185, 21);
+  Label7 = std::make_unique<TLabel>(*this, 16, 84, "Ping &Timeout (ms)");
+  SpinEdit1 = std::make_unique<ui::TSpinEdit>(*this, 16, 100, 81, 22);
+  CheckBox5 = std::make_unique<rtl::TCheckBox>(*this, 16, 140, 185, 17, "No Int&ranet-IP");
 
   GroupBox2 = std::make_unique<rtl::TGroupBox>(*this, 224, 4, 209, 197, "Internet");
   RadioButton1 = std::make_unique<rtl::TRadioButton>(*this, 232, 20, 193, 17, "Fr&om File (http request)");
