@@ -1,14 +1,8 @@
 #include "setup/frmInfos.h"
 
+#include "common/Maker.h"
 #include "rtl/win32/Shell.h"
 #include "setup/SetupControlIds.h"
-
-namespace {
-const char kMakerText[] = "Tarvik Software, Hamburg";
-const char kMakerMail[] = "info@tarvik.test";
-const char kMakerWeb[] = "www.tarvik.test";
-const char kMakerPage[] = "https://www.tarvik.test/";
-}  // namespace
 
 TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMainWindow(mainWindow) {
   CreateFormWindow(kInfosFormClass, 297, 161, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,

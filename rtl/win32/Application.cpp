@@ -1,8 +1,37 @@
 #include "rtl/win32/Application.h"
 
 #include "rtl/core/Exceptions.h"
+#include "rtl/win32/Forms.h"
+#include "rtl/win32/Window.h"
 
 namespace rtl {
+
+namespace {
+
+class TApplicationWindow : public TWindow {
+public:
+  explicit TApplicationWindow(const std::string& title) {
+    // Never shown: the forms are the program's visible windows.
+    CreateHandle("TApplication", title, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                 WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
+  }
+};
+
+}  // namespace
+
+TApplication::TApplication() = default;
+TApplication::~TApplication() = default;
+
+void TApplication::SetTitle(std::string title) {
+  FTitle = std::move(title);
+  if (FWindow && FWindow->HandleAllocated()) ::SetWindowTextA(FWindow->Handle(), FTitle.c_str());
+}
+
+void TApplication::CreateHandle() {
+  if (!FWindow) FWindow = std::make_unique<TApplicationWindow>(FTitle);
+}
+
+HWND TApplication::Handle() const { return FWindow ? FWindow->Handle() : nullptr; }
 
 TApplication& Application() {
   static TApplication application;
@@ -36,6 +65,7 @@ bool TApplication::HandleMessage(MSG& msg) {
   // Exceptions are caught in the window procedures; this catch is only for
   // what a message hook or a timer callback lets through.
   try {
+    if (msg.message == WM_KEYDOWN && TForm::DispatchShortCut(msg)) return true;
     HWND active = ::GetActiveWindow();
     if (active && ::IsDialogMessageA(active, &msg)) return true;
     ::TranslateMessage(&msg);

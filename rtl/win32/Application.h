@@ -7,14 +7,29 @@
 
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace rtl {
 
+class TWindow;
+
 class TApplication {
 public:
+  TApplication();
+  ~TApplication();
+  TApplication(const TApplication&) = delete;
+  TApplication& operator=(const TApplication&) = delete;
+
   const std::string& Title() const { return FTitle; }
-  void SetTitle(std::string title) { FTitle = std::move(title); }
+  // Also the caption of the application window, once there is one.
+  void SetTitle(std::string title);
+
+  // The hidden top-level window of class "TApplication" that stands for the
+  // running program: a second start of the program finds the first by it.
+  // Programs that need no such window never create it.
+  void CreateHandle();
+  HWND Handle() const;
 
   // Runs the message loop until Terminate or WM_QUIT.
   void Run();
@@ -37,6 +52,7 @@ public:
 private:
   std::string FTitle;
   bool FTerminated = false;
+  std::unique_ptr<TWindow> FWindow;
 };
 
 // One application object per process, as there is one message loop per

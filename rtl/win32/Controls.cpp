@@ -51,6 +51,11 @@ bool TControl::Enabled() const { return ::IsWindowEnabled(FHandle) != FALSE; }
 void TControl::SetEnabled(bool enabled) { ::EnableWindow(FHandle, enabled); }
 void TControl::SetFocus() { ::SetFocus(FHandle); }
 
+void TControl::SetTabStop(bool tabStop) {
+  const LONG style = ::GetWindowLongA(FHandle, GWL_STYLE);
+  ::SetWindowLongA(FHandle, GWL_STYLE, tabStop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+}
+
 void TControl::SetBounds(int left, int top, int width, int height) {
   ::SetWindowPos(FHandle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -111,6 +116,21 @@ void TLabel::SetLinkStyle() {
   AutoSize();
 }
 
+void TLabel::SetBold(bool bold) {
+  LOGFONTA lf{};
+  ::GetObjectA(FFont ? FFont.Get() : FForm->FontHandle(), sizeof lf, &lf);
+  lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+  FFont.Reset(::CreateFontIndirectA(&lf));
+  ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
+  AutoSize();
+}
+
+bool TLabel::Bold() const {
+  LOGFONTA lf{};
+  ::GetObjectA(FFont ? FFont.Get() : FForm->FontHandle(), sizeof lf, &lf);
+  return lf.lfWeight >= FW_BOLD;
+}
+
 void TLabel::SetFont(int pixelHeight, bool bold) {
   LOGFONTA lf{};
   ::GetObjectA(FForm->FontHandle(), sizeof lf, &lf);
@@ -124,8 +144,8 @@ void TLabel::SetFont(int pixelHeight, bool bold) {
 HBRUSH TLabel::ControlColor(HDC dc) {
   if (FColor == CLR_INVALID) return nullptr;
   ::SetTextColor(dc, FColor);
-  ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-  return ::GetSysColorBrush(COLOR_BTNFACE);
+  ::SetBkColor(dc, ::GetSysColor(FForm->ColorIndex()));
+  return ::GetSysColorBrush(FForm->ColorIndex());
 }
 
 // ---------------------------------------------------------------- edit
@@ -137,6 +157,11 @@ bool TEdit::ReadOnly() const { return (::GetWindowLongA(FHandle, GWL_STYLE) & ES
 
 void TEdit::SetReadOnly(bool readOnly) {
   ::SendMessageA(FHandle, EM_SETREADONLY, readOnly, 0);
+  ::InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TEdit::SetPasswordChar(char c) {
+  ::SendMessageA(FHandle, EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
   ::InvalidateRect(FHandle, nullptr, TRUE);
 }
 
@@ -179,6 +204,20 @@ TCheckBox::TCheckBox(TForm& form, int left, int top, int width, int height, cons
 bool TCheckBox::Checked() const { return ::SendMessageA(FHandle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 void TCheckBox::SetChecked(bool checked) {
   ::SendMessageA(FHandle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void TCheckBox::SetCheckedAndClick(bool checked) {
+  if (Checked() == checked) return;
+  SetChecked(checked);
+  if (OnClick) OnClick();
+}
+
+void TCheckBox::SetStrikeOut(bool strikeOut) {
+  LOGFONTA lf{};
+  ::GetObjectA(FForm->FontHandle(), sizeof lf, &lf);
+  lf.lfStrikeOut = strikeOut;
+  FFont.Reset(::CreateFontIndirectA(&lf));
+  ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
 }
 
 // ---------------------------------------------------------------- buttons
@@ -230,6 +269,12 @@ TImage::TImage(TForm& form, int left, int top, int width, int height)
 
 void TImage::SetIcon(LPCSTR resource) {
   FIcon.Reset(static_cast<HICON>(::LoadImageA(ModuleInstance(), resource, IMAGE_ICON, 32, 32, 0)));
+  ::SetWindowLongA(FHandle, GWL_STYLE, (::GetWindowLongA(FHandle, GWL_STYLE) & ~SS_TYPEMASK) | SS_ICON);
+  ::SendMessageA(FHandle, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
+}
+
+void TImage::SetIconHandle(HICON icon) {
+  FIcon.Reset(icon ? ::CopyIcon(icon) : nullptr);
   ::SetWindowLongA(FHandle, GWL_STYLE, (::GetWindowLongA(FHandle, GWL_STYLE) & ~SS_TYPEMASK) | SS_ICON);
   ::SendMessageA(FHandle, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FIcon.Get()));
 }

@@ -33,6 +33,7 @@ public:
   bool Enabled() const;
   void SetEnabled(bool enabled);
   void SetFocus();
+  void SetTabStop(bool tabStop);
   bool Focused() const { return ::GetFocus() == FHandle; }
   void SetBounds(int left, int top, int width, int height);
   // A tooltip shown when the mouse rests on the control.
@@ -72,6 +73,9 @@ public:
   void SetLinkStyle();
   // Font size in pixels and weight; the label resizes.
   void SetFont(int pixelHeight, bool bold);
+  // The weight alone, keeping size and style.
+  void SetBold(bool bold);
+  bool Bold() const;
   HBRUSH ControlColor(HDC dc) override;
 
 private:
@@ -87,6 +91,8 @@ public:
   void SetText(const std::string& text) { SetCaption(text); }
   bool ReadOnly() const;
   void SetReadOnly(bool readOnly);
+  // Every character shown as C ('\0' shows the text).
+  void SetPasswordChar(char c);
   // Button-face background while read-only, as the form asks for.
   bool ButtonFaceColor = false;
   void Notify(WORD code) override;
@@ -110,6 +116,13 @@ public:
   TCheckBox(TForm& form, int left, int top, int width, int height, const std::string& caption);
   bool Checked() const;
   void SetChecked(bool checked);
+  // As a click does: a new state runs OnClick.
+  void SetCheckedAndClick(bool checked);
+  // Draws the caption struck through.
+  void SetStrikeOut(bool strikeOut);
+
+private:
+  Font FFont;
 };
 
 // A push button, optionally with a small system icon as its glyph.
@@ -144,6 +157,9 @@ class TImage : public TControl {
 public:
   TImage(TForm& form, int left, int top, int width, int height);
   void SetIcon(LPCSTR resource);
+  // Shows a copy of Icon, which stays the caller's.
+  void SetIconHandle(HICON icon);
+  HICON IconHandle() const { return FIcon.Get(); }
   void SetBitmap(LPCSTR resource);
 
 private:

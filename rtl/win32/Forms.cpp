@@ -29,11 +29,12 @@ TForm::~TForm() {
 }
 
 void TForm::CreateFormWindow(const char* className, int clientWidth, int clientHeight, DWORD style,
-                             DWORD exStyle, HWND owner) {
+                             DWORD exStyle, HWND owner, int colorIndex) {
+  FColorIndex = colorIndex;
   RECT r = {0, 0, clientWidth, clientHeight};
   ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
   CreateHandle(className, "", style, exStyle, CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left,
-               r.bottom - r.top, owner);
+               r.bottom - r.top, owner, nullptr, CS_DBLCLKS, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(colorIndex + 1)));
   ::SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
 }
 
@@ -124,6 +125,12 @@ TControl* TForm::ControlOf(HWND handle) const {
   return nullptr;
 }
 
+bool TForm::DispatchShortCut(const MSG& msg) {
+  HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(root));
+  return form && ::IsWindowEnabled(root) && form->ShortCut(msg.wParam);
+}
+
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
@@ -150,6 +157,11 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       if (TControl* control = ControlOf(reinterpret_cast<HWND>(lParam)))
         if (HBRUSH brush = control->ControlColor(reinterpret_cast<HDC>(wParam)))
           return reinterpret_cast<LRESULT>(brush);
+      if (message == WM_CTLCOLORSTATIC && FColorIndex != COLOR_BTNFACE) {
+        // Labels, boxes and check boxes stand on the form's own face.
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(FColorIndex));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(FColorIndex));
+      }
       break;
     case WM_SETCURSOR:
       if (TControl* control = ControlOf(reinterpret_cast<HWND>(wParam)))

@@ -46,16 +46,25 @@ public:
   TButton* DefaultButton = nullptr;
   // Closing the main form ends the message loop.
   bool IsMainForm = false;
+  // The system colour (COLOR_*) of the form's face, which labels and boxes
+  // on it take as their background.
+  int ColorIndex() const { return FColorIndex; }
+
+  // Gives a key press to the form it happened in before the dialog keys are
+  // handled; true when the form took it.
+  static bool DispatchShortCut(const MSG& msg);
 
 protected:
   // Creates the window: a fixed dialog frame sized so that the client area
   // is ClientWidth x ClientHeight.
   void CreateFormWindow(const char* className, int clientWidth, int clientHeight, DWORD style,
-                        DWORD exStyle, HWND owner);
+                        DWORD exStyle, HWND owner, int colorIndex = COLOR_BTNFACE);
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   virtual void FormShow() {}
   virtual void FormClose() {}
+  // A key pressed anywhere in the form (the form's shortcuts, F1).
+  virtual bool ShortCut(WPARAM) { return false; }
 
 private:
   TControl* ControlOf(HWND handle) const;
@@ -66,6 +75,7 @@ private:
   int FModalResult = mrNone;
   bool FInModalLoop = false;
   bool FShown = false;
+  int FColorIndex = COLOR_BTNFACE;
 };
 
 }  // namespace rtl

@@ -1,0 +1,26 @@
+#pragma once
+// The four state images of the tray (searching, home, web, error) and the
+// menu's pictures, from the program's resources.
+
+#include <windows.h>
+
+#include "rtl/win32/Handles.h"
+
+class TStateImages {
+public:
+  // Loads the built-in 16-colour images.
+  TStateImages();
+  // Replaces them by the icon files "I1" to "I4", whose 256-colour and
+  // 32-bit images need the icon support of Windows XP and later. An image
+  // that cannot be loaded keeps its built-in version.
+  void LoadRichImages();
+
+  // Index 1 to 4, as Image1 to Image4.
+  HICON Image(int index) const;
+
+private:
+  rtl::Icon FImages[4];
+};
+
+// A 16 x 16 icon of the program's resources; null when missing.
+HICON LoadSmallIcon(const char* name);

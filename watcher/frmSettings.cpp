@@ -1,0 +1,224 @@
+#include "watcher/frmSettings.h"
+
+#include "common/Lang.h"
+#include "rtl/core/FileLayer.h"
+#include "rtl/win32/Application.h"
+#include "rtl/win32/Dialogs.h"
+#include "rtl/win32/SystemFiles.h"
+#include "watcher/Help.h"
+#include "watcher/WatcherControlIds.h"
+#include "watcher/core/RunEntry.h"
+#include "watcher/core/SystemUser.h"
+#include "watcher/core/WinVersion.h"
+#include "watcher/frmInfos.h"
+#include "watcher/frmProxy.h"
+
+namespace {
+
+VersionRecord ReadVersionRecord() {
+  OSVERSIONINFOA info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (!::GetVersionExA(&info)) return {false, 0, 0, 0, ""};
+  return {true, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.szCSDVersion};
+}
+
+void SetFieldEnabled(rtl::TEdit& edit, bool enabled) {
+  edit.SetEnabled(enabled);
+  edit.ButtonFaceColor = !enabled;
+  ::InvalidateRect(edit.Handle(), nullptr, TRUE);
+}
+
+}  // namespace
+
+TSettings::TSettings(rtl::TComponent* owner) : rtl::TForm(owner) {
+  IsMainForm = true;
+  CreateFormWindow(kSettingsFormClass, 441, 312, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+                   nullptr);
+  SetCaption("Orvandel");
+  ::SendMessageA(Handle(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(::LoadIconA(rtl::ModuleInstance(), "MAINICON")));
+  ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon("MAINICON")));
+  CreateControls();
+  CreateMenu();
+  CenterOnScreen();
+  FormCreate();
+}
+
+TSettings::~TSettings() = default;
+
+int TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }
+
+bool TSettings::IsSystemUser() {
+  char name[257] = {};
+  DWORD size = sizeof name;
+  if (!::GetUserNameA(name, &size)) return false;
+  return IsSystemUserName(name);
+}
+
+void TSettings::FormCreate() {
+  // An error in a creation step ends the steps there; LoadSettings alone
+  // lets the tray icon come up after its error.
+  try {
+    if (HasRichIcons(ReadVersionRecord())) Images.LoadRichImages();
+    if (IsSystemUser()) {
+      CheckBox3->SetEnabled(false);
+      CheckBox3->SetStrikeOut(true);
+    }
+    TaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+    SetCaption(Caption() + " " + GetVersion());
+    SetCaptions();
+    UpdateControls();
+    // The trailing dot names the same file as without it on Windows.
+    if (!rtl::FileExists(JoinFolder(rtl::WindowsFolder(), "System32\\drivers\\etc\\hosts."))) {
+      CheckBox1->SetEnabled(false);
+      Label8->SetEnabled(false);
+      SetFieldEnabled(*Edit6, false);
+    }
+  } catch (...) {
+    rtl::Application().HandleException();
+    return;
+  }
+  try {
+    LoadSettings();
+  } catch (...) {
+    rtl::Application().HandleException();
+  }
+  try {
+    if (!CheckBox4->Checked()) {
+      TrayData.Fill(Handle(), Images.Image(1), "Orvandel");
+      TrayData.Add();
+      WriteLocation("Searching");
+    } else {
+      WriteLocation("");
+    }
+  } catch (...) {
+    rtl::Application().HandleException();
+  }
+}
+
+void TSettings::UpdateControls() {
+  const bool page = RadioButton1->Checked();
+  for (rtl::TEdit* edit : {Edit2.get(), Edit3.get(), Edit4.get()}) SetFieldEnabled(*edit, page);
+  for (rtl::TLabel* label : {Label3.get(), Label4.get(), Label5.get()}) label->SetEnabled(page);
+  SetFieldEnabled(*Edit7, !page);
+  Label2->SetEnabled(!page);
+
+  const bool lan = !CheckBox5->Checked();
+  SetFieldEnabled(*Edit1, lan);
+  SetFieldEnabled(*SpinEdit1, lan);
+  SpinEdit1->SetFontColor(::GetSysColor(lan ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT));
+  Label1->SetEnabled(lan);
+  Label7->SetEnabled(lan);
+
+  // A missing hosts file leaves its option off for the whole run.
+  if (CheckBox1->Enabled()) {
+    SetFieldEnabled(*Edit6, CheckBox1->Checked());
+    Label8->SetEnabled(CheckBox1->Checked());
+  }
+  SetFieldEnabled(*Edit5, CheckBox2->Checked());
+  Label6->SetEnabled(CheckBox2->Checked());
+}
+
+LRESULT TSettings::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == kTrayCallbackMessage) {
+    const UINT mouse = static_cast<UINT>(lParam);
+    if (mouse == WM_RBUTTONDOWN) {
+      POINT at{};
+      ::GetCursorPos(&at);
+      ::SetForegroundWindow(Handle());
+      PopupMenu1.Popup(Handle(), at.x, at.y);
+    } else if (mouse == WM_LBUTTONDBLCLK) {
+      Show();
+      BringToFront();
+    }
+  } else if (TaskbarCreatedMsg != 0 && message == TaskbarCreatedMsg) {
+    TrayData.Add();
+  }
+  return rtl::TForm::WndProc(message, wParam, lParam);
+}
+
+void TSettings::FormClose() { TrayData.Delete(Images.Image(1)); }
+
+bool TSettings::ShortCut(WPARAM key) {
+  if (key != VK_F1) return false;
+  Help1Click();  // Action1
+  return true;
+}
+
+void TSettings::BringToFront() { ::SetForegroundWindow(Handle()); }
+
+void TSettings::FocusIfVisible(rtl::TControl& control) {
+  // A control that cannot take the focus now keeps it where it is.
+  if (Visible() && control.Enabled()) control.SetFocus();
+}
+
+bool TSettings::AskHiddenMode() {
+  return rtl::MessageDlg(ChooseText("Do you really want to to run the program in hidden-mode?",
+                                    "Wollen Sie das Programm wirklich im Verborgen-Modus ausführen?"),
+                         rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes;
+}
+
+void TSettings::BitBtn1Click() {
+  Hide();
+  SaveSettings();
+  MaintainRunEntry();
+  if (CheckBox4->Checked()) {
+    TrayData.Delete(Images.Image(1));
+    WriteLocation("Searching");
+  } else {
+    WriteLocation("");
+  }
+  CheckIP();
+}
+
+void TSettings::BitBtn2Click() {
+  LoadSettings();
+  Hide();
+}
+
+void TSettings::BitBtn3Click() { Exit1Click(); }
+
+void TSettings::Options1Click() {
+  Show();
+  BringToFront();
+}
+
+void TSettings::Help1Click() { OpenHelpTopic(Handle(), HelpTopic()); }
+
+void TSettings::Info1Click() {
+  if (Infos) Infos->ShowInfo(Images, GetVersion());
+}
+
+void TSettings::Hide1Click() {
+  if (AskHiddenMode()) TrayData.Delete(Images.Image(1));
+}
+
+void TSettings::Exit1Click() {
+  if (rtl::MessageDlg(ChooseText("Do you really want to terminate the program?",
+                                 "Wollen Sie das Programm wirklich beenden?"),
+                      rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes)
+    Close();
+}
+
+void TSettings::CheckBox4Click() {
+  if (CheckBox4->Checked() && !AskHiddenMode()) CheckBox4->SetCheckedAndClick(false);
+}
+
+void TSettings::CheckBox5Click() {
+  UpdateControls();
+  if (!CheckBox5->Checked()) FocusIfVisible(*Edit1);
+}
+
+void TSettings::RadioButton1Click() {
+  UpdateControls();
+  FocusIfVisible(*Edit2);
+}
+
+void TSettings::RadioButton2Click() {
+  UpdateControls();
+  FocusIfVisible(*Edit7);
+}
+
+void TSettings::SpeedButton1Click() {
+  if (Proxy) Proxy->ShowModal();
+}

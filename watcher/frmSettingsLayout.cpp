@@ -1,0 +1,143 @@
+// The settings window's controls, their places and texts, and the tray menu.
+
+#include "common/Lang.h"
+#include "watcher/WatcherControlIds.h"
+#include "watcher/frmSettings.h"
+
+using rtl::TLabel;
+
+void TSettings::CreateControls() {
+  // Creation order is the tab order; each label comes right before its
+  // field, so that its accelerator moves the focus there.
+  GroupBox1 = std::make_unique<rtl::TGroupBox>(*this, 8, 4, 209, 197, "Intranet");
+  Label1 = std::make_unique<TLabel>(*this, 16, 28, "Intranet-I&P");
+  Edit1 = std::make_unique<rtl::TEdit>(*this, 16, 44, 185, 21);
+  Label7 = std::make_unique<TLabel>(*this, 16, 84, "Ping &Timeout (ms)");
+  SpinEdit1 = std::make_unique<ui::TSpinEdit>(*this, 16, 100, 81, 22);
+  CheckBox5 = std::make_unique<rtl::TCheckBox>(*this, 16, 140, 185, 17, "No Int&ranet-IP");
+
+  GroupBox2 = std::make_unique<rtl::TGroupBox>(*this, 224, 4, 209, 197, "Internet");
+  RadioButton1 = std::make_unique<rtl::TRadioButton>(*this, 232, 20, 193, 17, "Fr&om File (http request)");
+  Edit2 = std::make_unique<rtl::TEdit>(*this, 232, 40, 169, 21);
+  SpeedButton1 = std::make_unique<rtl::TSpeedButton>(*this, 403, 39, 23, 23);
+  Label5 = std::make_unique<TLabel>(*this, 232, 68, "Parse IP");
+  Bevel1 = std::make_unique<rtl::TBevel>(*this, 280, 75, 145, 2, rtl::TBevel::Shape::TopLine);
+  Label3 = std::make_unique<TLabel>(*this, 232, 82, "Be&fore IP");
+  Edit3 = std::make_unique<rtl::TEdit>(*this, 232, 98, 92, 21);
+  Label4 = std::make_unique<TLabel>(*this, 330, 82, "&After IP");
+  Edit4 = std::make_unique<rtl::TEdit>(*this, 330, 98, 95, 21);
+  RadioButton2 = std::make_unique<rtl::TRadioButton>(*this, 232, 128, 193, 17, "Stati&c IP/URL");
+  Label2 = std::make_unique<TLabel>(*this, 232, 150, "Inte&rnet-IP/URL");
+  Edit7 = std::make_unique<rtl::TEdit>(*this, 232, 166, 193, 21);
+
+  GroupBox3 = std::make_unique<rtl::TGroupBox>(*this, 8, 204, 342, 100, "General");
+  CheckBox1 = std::make_unique<rtl::TCheckBox>(*this, 16, 222, 188, 17, "&Update hosts file (NT only)");
+  Label8 = std::make_unique<TLabel>(*this, 208, 224, "Ho&st");
+  Edit6 = std::make_unique<rtl::TEdit>(*this, 268, 220, 74, 21);
+  CheckBox2 = std::make_unique<rtl::TCheckBox>(*this, 16, 248, 188, 17, "Write IP to a &textfile");
+  Label6 = std::make_unique<TLabel>(*this, 208, 250, "File&name");
+  Edit5 = std::make_unique<rtl::TEdit>(*this, 268, 246, 74, 21);
+  CheckBox3 = std::make_unique<rtl::TCheckBox>(*this, 16, 274, 80, 17, "&Autostart");
+  CheckBox4 = std::make_unique<rtl::TCheckBox>(*this, 100, 274, 76, 17, "Hidden");
+  Label9 = std::make_unique<TLabel>(*this, 208, 276, "Interv&al (sec.)");
+  SpinEdit2 = std::make_unique<ui::TSpinEdit>(*this, 290, 272, 52, 22);
+
+  BitBtn1 = std::make_unique<rtl::TButton>(*this, 358, 212, 75, 25, "&Ok", true, "GLYPH_OK");
+  BitBtn2 = std::make_unique<rtl::TButton>(*this, 358, 244, 75, 25, "&Abbort", false, "GLYPH_ABORT");
+  BitBtn3 = std::make_unique<rtl::TButton>(*this, 358, 279, 75, 25, "&Exit", false, "GLYPH_EXIT");
+
+  const struct {
+    rtl::TControl* control;
+    int id;
+  } ids[] = {
+      {GroupBox1.get(), idGroupBox1}, {GroupBox2.get(), idGroupBox2}, {GroupBox3.get(), idGroupBox3},
+      {Label1.get(), idLabel1}, {Label2.get(), idLabel2}, {Label3.get(), idLabel3}, {Label4.get(), idLabel4},
+      {Label5.get(), idLabel5}, {Label6.get(), idLabel6}, {Label7.get(), idLabel7}, {Label8.get(), idLabel8},
+      {Label9.get(), idLabel9}, {Edit1.get(), idEdit1}, {Edit2.get(), idEdit2}, {Edit3.get(), idEdit3},
+      {Edit4.get(), idEdit4}, {Edit5.get(), idEdit5}, {Edit6.get(), idEdit6}, {Edit7.get(), idEdit7},
+      {SpinEdit1.get(), idSpinEdit1}, {SpinEdit2.get(), idSpinEdit2}, {CheckBox1.get(), idCheckBox1},
+      {CheckBox2.get(), idCheckBox2}, {CheckBox3.get(), idCheckBox3}, {CheckBox4.get(), idCheckBox4},
+      {CheckBox5.get(), idCheckBox5}, {RadioButton1.get(), idRadioButton1}, {RadioButton2.get(), idRadioButton2},
+      {SpeedButton1.get(), idSpeedButton1}, {BitBtn1.get(), idBitBtn1}, {BitBtn2.get(), idBitBtn2},
+      {BitBtn3.get(), idBitBtn3},
+  };
+  for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
+
+  // The design state, which stays while a value is not stored.
+  SpinEdit1->SetMinValue(1);
+  SpinEdit1->SetMaxValue(10000);
+  SpinEdit1->SetValue(500);
+  SpinEdit2->SetMinValue(1);
+  SpinEdit2->SetMaxValue(6000);
+  SpinEdit2->SetValue(300);
+  SpinEdit2->SetMaxLength(4);
+  rtl::TRadioButton::Group({RadioButton1.get(), RadioButton2.get()});
+  RadioButton1->SetChecked(true);
+  CheckBox1->SetChecked(true);
+  CheckBox2->SetChecked(true);
+  CheckBox3->SetChecked(true);
+  Edit5->SetText("c:\\serverip.txt");
+  Edit7->SetEnabled(false);
+  Edit7->ButtonFaceColor = true;
+  // Hidden is switched by a click or the command line, never by Tab and Space.
+  CheckBox4->SetTabStop(false);
+
+  CheckBox1->OnClick = [this] { UpdateControls(); };
+  CheckBox2->OnClick = [this] { UpdateControls(); };
+  CheckBox4->OnClick = [this] { CheckBox4Click(); };
+  CheckBox5->OnClick = [this] { CheckBox5Click(); };
+  RadioButton1->OnClick = [this] { RadioButton1Click(); };
+  RadioButton2->OnClick = [this] { RadioButton2Click(); };
+  SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+  BitBtn1->OnClick = [this] { BitBtn1Click(); };
+  BitBtn2->OnClick = [this] { BitBtn2Click(); };
+  BitBtn3->OnClick = [this] { BitBtn3Click(); };
+}
+
+void TSettings::CreateMenu() {
+  for (const char* name : {"M_OPTIONS", "M_HELP", "M_INFO", "M_EXIT", "M_HIDE"}) {
+    rtl::Icon icon(LoadSmallIcon(name));
+    ImageList1.AddIcon(icon.Get());
+  }
+  PopupMenu1.Images = &ImageList1;
+  Options1 = PopupMenu1.AddItem("&Options", 0, [this] { Options1Click(); });
+  PopupMenu1.AddSeparator();
+  Help1 = PopupMenu1.AddItem("&Help", 1, [this] { Help1Click(); });
+  Info1 = PopupMenu1.AddItem("&Info", 2, [this] { Info1Click(); });
+  PopupMenu1.AddSeparator();
+  Hide1 = PopupMenu1.AddItem("Hide &Trayicon", 4, [this] { Hide1Click(); });
+  PopupMenu1.AddSeparator();
+  Exit1 = PopupMenu1.AddItem("&Exit Orvandel", 3, [this] { Exit1Click(); });
+}
+
+void TSettings::SetCaptions() {
+  GroupBox1->SetCaption(ChooseText("Intranet", "Intranet"));
+  GroupBox2->SetCaption(ChooseText("Internet", "Internet"));
+  GroupBox3->SetCaption(ChooseText("General", "Allgemein"));
+  Label1->SetCaption(ChooseText("Intranet-I&P", "Intranet-I&P"));
+  Label2->SetCaption(ChooseText("Inte&rnet-IP/URL", "Inte&rnet-IP/URL"));
+  Label3->SetCaption(ChooseText("Be&fore IP", "Vo&r der IP"));
+  Label4->SetCaption(ChooseText("&After IP", "N&ach der IP"));
+  Label5->SetCaption(ChooseText("Parse IP", "Parse IP"));
+  Label6->SetCaption(ChooseText("File&name", "Datei&name"));
+  Label7->SetCaption(ChooseText("Ping &Timeout (ms)", "Ping &Timeout (ms)"));
+  Label8->SetCaption(ChooseText("Ho&st", "Ho&st"));
+  Label9->SetCaption(ChooseText("Interv&al (sec.)", "Interv&all (sek.)"));
+  CheckBox1->SetCaption(ChooseText("&Update hosts file (NT only)", "Hosts akt&ualisieren (nur NT)"));
+  CheckBox2->SetCaption(ChooseText("Write IP to a &textfile", "IP in &Textdatei schreiben"));
+  CheckBox3->SetCaption(ChooseText("&Autostart", "&Autostart"));
+  CheckBox4->SetCaption(ChooseText("Hidden", "Verborgen"));
+  CheckBox5->SetCaption(ChooseText("No Int&ranet-IP", "Keine Int&ranet-IP"));
+  SpeedButton1->SetHint(ChooseText("Proxy-Options", "Proxy-Einstellungen"));
+  RadioButton1->SetCaption(ChooseText("Fr&om File (http request)", "V&on Datei (http request)"));
+  RadioButton2->SetCaption(ChooseText("Stati&c IP/URL", "Statis&che IP/URL"));
+  BitBtn1->SetCaption(ChooseText("&Ok", "&Ok"));
+  BitBtn2->SetCaption(ChooseText("&Abbort", "&Abbrechen"));
+  BitBtn3->SetCaption(ChooseText("&Exit", "B&eenden"));
+
+  PopupMenu1.SetCaption(Options1, ChooseText("&Options", "&Optionen"));
+  PopupMenu1.SetCaption(Help1, ChooseText("&Help", "&Hilfe"));
+  PopupMenu1.SetCaption(Info1, ChooseText("&Info", "&Info"));
+  PopupMenu1.SetCaption(Hide1, ChooseText("Hide &Trayicon", "&Trayicon verbergen"));
+  PopupMenu1.SetCaption(Exit1, ChooseText("&Exit Orvandel", "Orvandel B&eenden"));
+}
