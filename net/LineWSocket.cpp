@@ -65,15 +65,16 @@ bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
   if (n < 0) return true;
   if (n == 0) n = 255;
   std::vector<char> bytes(static_cast<size_t>(n));
-  FFilling = true;
+  struct TFilling {
+    bool& flag;
+    explicit TFilling(bool& f) : flag(f) { flag = true; }
+    ~TFilling() { flag = false; }
+  };
   int got;
-  try {
+  {
+    TFilling filling(FFilling);
     got = Receive(bytes.data(), n);
-  } catch (...) {
-    FFilling = false;
-    throw;
   }
-  FFilling = false;
   if (got <= 0) return true;
   for (const std::string& echo : FLine.Add(bytes.data(), got)) Send(echo.data(), static_cast<int>(echo.size()));
   DeliverLines();
