@@ -19,6 +19,9 @@ SYSTEM_DLLS="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comd
 # Deliverable (path below the release tree) and what it may import at start.
 DELIVERABLES=(
   "setup/setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
+  # wsock32.dll and icmp.dll are bound by name from the system folder when
+  # the first socket or echo needs them.
+  "watcher/Orvandel.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
 )
 
 imports_of() {  # FILE: the DLL names it imports, lower case, one a line
