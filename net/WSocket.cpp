@@ -246,27 +246,32 @@ LRESULT TCustomWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
-  if (static_cast<SOCKET>(wParam) != FSocket.Get() || FPaused) return;
+  const auto handle = static_cast<SOCKET>(wParam);
+  if (handle != FSocket.Get() || FPaused) return;
   const WORD events = LOWORD(lParam);
   const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
+  // One message may carry several events. A handler of an earlier one may
+  // close the socket (which reports the close itself) or even open another;
+  // the rest of the message then belongs to a handle that is gone.
+  const auto current = [&] { return FSocket && FSocket.Get() == handle; };
   if ((events & FD_CONNECT) && FState != wsConnected) {
     ChangeState(wsConnected);
     TriggerSessionConnected(error);
     if (error != 0 && FState != wsClosed) Close();
   }
-  if (events & FD_READ) {
+  if ((events & FD_READ) && current()) {
     if (FState != wsConnected) {
       ChangeState(wsConnected);
       TriggerSessionConnected(error);
     }
     ReceiveLoop(error, ComponentOptions);
   }
-  if (events & FD_WRITE) {
+  if ((events & FD_WRITE) && current()) {
     TryToSend();
     if (FAllSent) TriggerDataSent(error);
   }
-  if (events & FD_ACCEPT) TriggerSessionAvailable(error);
-  if ((events & FD_CLOSE) && FState != wsConnecting) {
+  if ((events & FD_ACCEPT) && current()) TriggerSessionAvailable(error);
+  if ((events & FD_CLOSE) && current() && FState != wsConnecting) {
     // Deliver everything still pending before reporting the close.
     ReceiveLoop(0, (ComponentOptions & ~static_cast<unsigned>(wsoNoReceiveLoop)) | kDrainAll);
     if (!FCloseInvoked) {

@@ -204,6 +204,32 @@ TEST(WSocket, NotifyWindowsAreMessageOnly) {
   }
 }
 
+// Several events in one message, and a handler of the first closes the
+// socket: the close is reported once, by the close itself.
+TEST(WSocket, ClosedByAReadHandlerReportsTheCloseOnce) {
+  Listener listener;
+  TWSocket client(nullptr);
+  int connected = -1, closed = 0, reads = 0;
+  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { connected = e; };
+  client.OnSessionClosed = [&](TCustomWSocket&, std::uint16_t) { ++closed; };
+  client.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) {
+    ++reads;
+    s.ReceiveText();
+    s.Close();
+  };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return connected == 0 && listener.server; }));
+  ASSERT_TRUE(::PostMessageA(client.WindowHandle(), TCustomWSocket::WM_SOCKET_EVENT, client.Handle(),
+                             MAKELPARAM(FD_READ | FD_CLOSE, 0)));
+  ASSERT_TRUE(PumpUntil([&] { return closed > 0; }));
+  Pump(200);
+  EXPECT_EQ(1, reads);
+  EXPECT_EQ(1, closed);
+  EXPECT_EQ(wsClosed, client.State());
+}
+
 TEST(WSocket, ListenOnATakenPortClosesItsSocket) {
   Listener taken;
   TWSocket second(nullptr);
