@@ -49,24 +49,24 @@ protected:
 
 TEST_F(WatcherSettings, OkSavesEveryValueWithItsTypeAndAbortReloads) {
   StartShown();
-  SetText(Control(idEdit1), "10.0.0.5");
-  SetText(Control(idSpinEdit1), "750");
+  SetWindowTextTo(Control(idEdit1), "10.0.0.5");
+  SetWindowTextTo(Control(idSpinEdit1), "750");
   Tick(idCheckBox5);
-  SetText(Control(idSpinEdit2), "45");
-  SetText(Control(idEdit2), "http://127.0.0.1/ip.html");
-  SetText(Control(idEdit3), "<b>");
-  SetText(Control(idEdit4), "</b>");
+  SetWindowTextTo(Control(idSpinEdit2), "45");
+  SetWindowTextTo(Control(idEdit2), "http://127.0.0.1/ip.html");
+  SetWindowTextTo(Control(idEdit3), "<b>");
+  SetWindowTextTo(Control(idEdit4), "</b>");
   Click(Control(idRadioButton2));
   ASSERT_TRUE(PumpUntil([this] { return IsChecked(Control(idRadioButton2)); }));
   EXPECT_FALSE(IsChecked(Control(idRadioButton1))) << "one of the group";
   EXPECT_TRUE(::IsWindowEnabled(Control(idEdit7)));
   EXPECT_FALSE(::IsWindowEnabled(Control(idEdit2)));
   EXPECT_FALSE(::IsWindowEnabled(Control(idEdit1))) << "no intranet check";
-  SetText(Control(idEdit7), "home.test");
+  SetWindowTextTo(Control(idEdit7), "home.test");
   Tick(idCheckBox1);
   EXPECT_FALSE(::IsWindowEnabled(Control(idEdit6)));
-  SetText(Control(idEdit5), "c:\\ip.txt");
-  SetText(Control(idEdit6), "myhost");
+  SetWindowTextTo(Control(idEdit5), "c:\\ip.txt");
+  SetWindowTextTo(Control(idEdit6), "myhost");
   Tick(idCheckBox3);  // no log-on start here
   PressOk();
 
@@ -87,8 +87,8 @@ TEST_F(WatcherSettings, OkSavesEveryValueWithItsTypeAndAbortReloads) {
 
   // Abort throws edits away: the stored values come back.
   ShowFromTray();
-  SetText(Control(idEdit1), "changed");
-  SetText(Control(idSpinEdit2), "999");
+  SetWindowTextTo(Control(idEdit1), "changed");
+  SetWindowTextTo(Control(idSpinEdit2), "999");
   Tick(idCheckBox2);
   ClickAndWaitHidden(idBitBtn2);
   EXPECT_EQ("10.0.0.5", WindowText(Control(idEdit1)));
@@ -168,10 +168,10 @@ TEST_F(WatcherSettings, ProxyDialogStoresTheValuesAndScramblesThePassword) {
   EXPECT_EQ('*', ::SendMessageA(item(idProxyEdit3), EM_GETPASSWORDCHAR, 0, 0));
   EXPECT_FALSE(ValueExists(kProxySubkey, "Port")) << "loading creates nothing";
 
-  SetText(item(idProxyEdit1), "proxy.test");
-  SetText(item(idProxyEdit2), "user");
-  SetText(item(idProxyEdit3), "Secret-1");
-  SetText(item(idProxyEdit4), "3128");
+  SetWindowTextTo(item(idProxyEdit1), "proxy.test");
+  SetWindowTextTo(item(idProxyEdit2), "user");
+  SetWindowTextTo(item(idProxyEdit3), "Secret-1");
+  SetWindowTextTo(item(idProxyEdit4), "3128");
   Click(item(idProxyCheckBox1));
   ASSERT_TRUE(PumpUntil([&] { return IsChecked(item(idProxyCheckBox1)); }));
   Click(item(idProxyBitBtn1));
@@ -189,7 +189,7 @@ TEST_F(WatcherSettings, ProxyDialogStoresTheValuesAndScramblesThePassword) {
   // Abort forgets the edits.
   Click(Control(idSpeedButton1));
   ASSERT_TRUE(PumpUntil([proxy] { return ::IsWindowVisible(proxy) != FALSE; }));
-  SetText(item(idProxyEdit1), "other.test");
+  SetWindowTextTo(item(idProxyEdit1), "other.test");
   Click(item(idProxyBitBtn2));
   ASSERT_TRUE(PumpUntil([proxy] { return !::IsWindowVisible(proxy); }));
   EXPECT_EQ("proxy.test", WindowText(item(idProxyEdit1)));
@@ -198,7 +198,7 @@ TEST_F(WatcherSettings, ProxyDialogStoresTheValuesAndScramblesThePassword) {
   // Escape is Abort too.
   Click(Control(idSpeedButton1));
   ASSERT_TRUE(PumpUntil([proxy] { return ::IsWindowVisible(proxy) != FALSE; }));
-  SetText(item(idProxyEdit2), "someone else");
+  SetWindowTextTo(item(idProxyEdit2), "someone else");
   ::PostMessageA(item(idProxyEdit2), WM_KEYDOWN, VK_ESCAPE, 0);
   ASSERT_TRUE(PumpUntil([proxy] { return !::IsWindowVisible(proxy); }));
   EXPECT_EQ("user", WindowText(item(idProxyEdit2)));

@@ -39,33 +39,8 @@ WatcherProcess::~WatcherProcess() {
   ::CloseHandle(FInfo.hThread);
 }
 
-namespace {
-
-struct Search {
-  DWORD pid;
-  const char* className;
-  bool visibleOnly;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || (search->visibleOnly && !::IsWindowVisible(window))) return TRUE;
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, search->className) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-}  // namespace
-
 HWND WatcherProcess::Find(const char* className, bool visibleOnly) const {
-  Search search{FInfo.dwProcessId, className, visibleOnly, nullptr};
-  ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindProcessWindow(FInfo.dwProcessId, className, visibleOnly);
 }
 
 HWND WatcherProcess::WaitFor(const char* className, bool visibleOnly, DWORD timeout) const {
@@ -84,20 +59,6 @@ DWORD WatcherProcess::ExitCode() const {
   DWORD code = 0;
   ::GetExitCodeProcess(FInfo.hProcess, &code);
   return code;
-}
-
-std::string WindowText(HWND window) {
-  char buffer[1024] = {};
-  DWORD_PTR ignored = 0;
-  ::SendMessageTimeoutA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer), SMTO_ABORTIFHUNG, 5000,
-                        &ignored);
-  return buffer;
-}
-
-void SetText(HWND window, const std::string& text) {
-  DWORD_PTR ignored = 0;
-  ::SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
-                        &ignored);
 }
 
 bool IsChecked(HWND button) {

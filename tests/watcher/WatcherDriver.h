@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/driver/WindowDriver.h"
+
 // Handles this thread's messages until Done holds or Milliseconds passed.
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds = 20000);
 void PumpFor(DWORD milliseconds);
@@ -36,8 +38,6 @@ private:
   PROCESS_INFORMATION FInfo{};
 };
 
-std::string WindowText(HWND window);
-void SetText(HWND window, const std::string& text);
 bool IsChecked(HWND button);
 // Posts a click to a button (push, check or radio), as the mouse gives it.
 void Click(HWND button);

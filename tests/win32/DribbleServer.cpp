@@ -5,20 +5,19 @@
 
 #include <stdexcept>
 
+#include "tests/win32/LoopbackSocket.h"
+
 TDribbleServer::TDribbleServer(std::string response) : FResponse(std::move(response)) {
   WSADATA data;
   ::WSAStartup(MAKEWORD(2, 2), &data);
-  const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof a;
-  if (s == INVALID_SOCKET || ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s, 1) != 0 ||
-      ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
-    throw std::runtime_error("dribble server: no listening socket");
+  std::uint16_t port = 0;
+  try {
+    FListening = ListenOnLoopback("dribble server", port);
+  } catch (const std::exception&) {
+    ::WSACleanup();
+    throw;
   }
-  FListening = s;
-  FPort = ntohs(a.sin_port);
+  FPort = port;
   FThread = std::thread([this] { Run(); });
 }
 
@@ -31,16 +30,8 @@ TDribbleServer::~TDribbleServer() {
 
 void TDribbleServer::Run() {
   const SOCKET listening = static_cast<SOCKET>(FListening);
-  // Waits for the client at most 10 s, in short slices so that the
-  // destructor can end the wait.
-  SOCKET c = INVALID_SOCKET;
-  for (int slice = 0; slice < 100 && !FStop && c == INVALID_SOCKET; ++slice) {
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(listening, &set);
-    timeval wait{0, 100000};
-    if (::select(0, &set, nullptr, nullptr, &wait) == 1) c = ::accept(listening, nullptr, nullptr);
-  }
+  // Short slices, so that the destructor can end the wait.
+  const SOCKET c = AcceptWithin10s(listening, FStop);
   if (c == INVALID_SOCKET) return;
   const DWORD receiveLimit = 5000;
   ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&receiveLimit), sizeof receiveLimit);

@@ -5,24 +5,13 @@
 
 #include <stdexcept>
 
-namespace {
-
-// Waits at most 100 ms for the socket to become readable or writable.
-bool Ready(SOCKET s, bool forWriting) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(s, &set);
-  timeval wait{0, 100000};
-  return ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, nullptr, &wait) == 1;
-}
-
-}  // namespace
+#include "tests/win32/LoopbackSocket.h"
 
 bool THostileConnection::Read(size_t count, std::string* into) {
   const SOCKET s = static_cast<SOCKET>(FSocket);
   char buffer[4096];
   for (int slice = 0; count > 0 && slice < 100 && !FStop; ++slice) {
-    if (!Ready(s, false)) continue;
+    if (!SocketReady(s, false)) continue;
     const int n = ::recv(s, buffer, static_cast<int>(count < sizeof buffer ? count : sizeof buffer), 0);
     if (n <= 0) return false;
     if (into) into->append(buffer, static_cast<size_t>(n));
@@ -42,7 +31,7 @@ bool THostileConnection::Send(const std::string& bytes) {
   const SOCKET s = static_cast<SOCKET>(FSocket);
   size_t at = 0;
   for (int slice = 0; at < bytes.size() && slice < 100 && !FStop; ++slice) {
-    if (!Ready(s, true)) continue;
+    if (!SocketReady(s, true)) continue;
     const int n = ::send(s, bytes.data() + at, static_cast<int>(bytes.size() - at), 0);
     if (n <= 0) return false;
     at += static_cast<size_t>(n);
@@ -54,7 +43,7 @@ bool THostileConnection::Send(const std::string& bytes) {
 void THostileConnection::SendForever(const std::string& piece) {
   const SOCKET s = static_cast<SOCKET>(FSocket);
   for (int slice = 0; slice < 300 && !FStop;) {
-    if (!Ready(s, true)) {
+    if (!SocketReady(s, true)) {
       ++slice;  // 100 ms without room: a client that stopped reading
       continue;
     }
@@ -67,19 +56,14 @@ void THostileConnection::SendForever(const std::string& piece) {
 THostileServer::THostileServer(TScript script) : FScript(std::move(script)) {
   WSADATA data;
   ::WSAStartup(MAKEWORD(2, 2), &data);
-  const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  int length = sizeof a;
-  if (s == INVALID_SOCKET || ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s, 1) != 0 ||
-      ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
-    if (s != INVALID_SOCKET) ::closesocket(s);
+  std::uint16_t port = 0;
+  try {
+    FListening = ListenOnLoopback("hostile server", port);
+  } catch (const std::exception&) {
     ::WSACleanup();
-    throw std::runtime_error("hostile server: no listening socket");
+    throw;
   }
-  FListening = s;
-  FPort = ntohs(a.sin_port);
+  FPort = port;
   FThread = std::thread([this] { Run(); });
 }
 
@@ -92,9 +76,7 @@ THostileServer::~THostileServer() {
 
 void THostileServer::Run() {
   const SOCKET listening = static_cast<SOCKET>(FListening);
-  SOCKET c = INVALID_SOCKET;
-  for (int slice = 0; slice < 100 && !FStop && c == INVALID_SOCKET; ++slice)
-    if (Ready(listening, false)) c = ::accept(listening, nullptr, nullptr);
+  const SOCKET c = AcceptWithin10s(listening, FStop);
   if (c == INVALID_SOCKET) return;
   THostileConnection connection(c, FStop);
   FScript(connection);

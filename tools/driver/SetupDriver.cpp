@@ -3,28 +3,6 @@
 #include <stdexcept>
 #include <vector>
 
-namespace {
-
-struct Search {
-  DWORD pid;
-  const char* className;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopLevel(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  ::GetWindowThreadProcessId(window, &pid);
-  if (pid != search->pid || !::IsWindowVisible(window)) return TRUE;
-  char name[64] = {};
-  ::GetClassNameA(window, name, sizeof name);
-  if (lstrcmpA(name, search->className) != 0) return TRUE;
-  search->found = window;
-  return FALSE;
-}
-
-}  // namespace
-
 SetupProcess::SetupProcess(const std::string& exe) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -47,9 +25,8 @@ SetupProcess::~SetupProcess() {
 HWND SetupProcess::WaitForWindow(const char* className, DWORD timeout) {
   const DWORD start = ::GetTickCount();
   do {
-    Search search{FInfo.dwProcessId, className, nullptr};
-    ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
+    const HWND found = FindProcessWindow(FInfo.dwProcessId, className, true);
+    if (found) return found;
     if (::WaitForSingleObject(FInfo.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
   } while (::GetTickCount() - start < timeout);
   return nullptr;
@@ -75,16 +52,6 @@ HWND SetupProcess::Control(int id) { return ::GetDlgItem(MainWindow(), id); }
 void SetupProcess::Click(HWND window, int id) {
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));
-}
-
-std::string WindowText(HWND window) {
-  char buffer[1024] = {};
-  ::SendMessageA(window, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
-  return buffer;
-}
-
-void SetWindowTextTo(HWND window, const std::string& text) {
-  ::SendMessageA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void Answer(HWND dialog, int buttonId) {

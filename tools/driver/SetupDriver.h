@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "tools/driver/WindowDriver.h"
+
 class SetupProcess {
 public:
   explicit SetupProcess(const std::string& exe);
@@ -29,8 +31,6 @@ private:
   HWND FMain = nullptr;
 };
 
-std::string WindowText(HWND window);
-void SetWindowTextTo(HWND window, const std::string& text);
 // Answers a message dialog: clicks the button with the id, waits till gone.
 void Answer(HWND dialog, int buttonId);
 // Runs a console program to its end; returns its exit code.
