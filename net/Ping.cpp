@@ -36,8 +36,8 @@ TPing::TPing(rtl::TComponent* owner) : rtl::TComponent(owner), FIcmp(std::make_u
     if (OnEchoReply) OnEchoReply(*this, *FIcmp, error);
   };
   // The lookups use the socket library that the TICMP keeps started.
-  // A window that cannot be made leaves lookups of names without answer,
-  // as before; pinging works without it.
+  // A window that cannot be made leaves the component able to ping
+  // addresses; a lookup of a name then fails at its start.
   try {
     FWindow = std::make_unique<TPingWindow>(*this);
   } catch (const rtl::Exception&) {
@@ -49,6 +49,8 @@ TPing::~TPing() {
   try {
     CancelLookup();
   } catch (const std::exception&) {
+    // A destructor cannot raise; a cancel that fails only means the answer
+    // goes to a window that is about to go.
   }
   FWindow.reset();
 }
@@ -72,6 +74,9 @@ void TPing::DnsLookup(const std::string& HostName) {
     if (OnDnsLookupDone) OnDnsLookupDone(*this, 0);
     return;
   }
+  // Without its window the answer would go nowhere and the caller would
+  // wait for ever.
+  if (!FWindow) throw rtl::Exception(HostName + ": can't start DNS lookup, the component has no window");
   FLookup = WSocketApi().WSAAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, HostName.c_str(), FReplyBuffer, sizeof FReplyBuffer);
   if (!FLookup)
     throw rtl::Exception(rtl::Format("%s: can't start DNS lookup, error #%d", HostName.c_str(), WSocketApi().WSAGetLastError()));

@@ -97,3 +97,30 @@ TEST(Ping, NameLookups) {
   EXPECT_THROW(ping.DnsLookup(""), rtl::ERangeError);
   EXPECT_TRUE(done.empty());
 }
+
+// Without its window a lookup's answer would go nowhere: the lookup must
+// fail at its start, while pinging an address still works. (This test runs
+// in a process of its own; the class it takes stays taken.)
+TEST(Ping, WithoutItsWindowALookupFailsAtOnce) {
+  WNDCLASSEXA foreign{};
+  foreign.cbSize = sizeof foreign;
+  foreign.lpfnWndProc = ::DefWindowProcA;
+  foreign.hInstance = ::GetModuleHandleA(nullptr);
+  foreign.lpszClassName = "VrlPingWindowClass";
+  ASSERT_NE(0, ::RegisterClassExA(&foreign));
+
+  TPing ping(nullptr);
+  ASSERT_EQ(nullptr, ping.WindowHandle());
+  int done = 0;
+  ping.OnDnsLookupDone = [&](TPing&, std::uint16_t) { ++done; };
+  try {
+    ping.DnsLookup("localhost");
+    FAIL() << "a lookup without a window started";
+  } catch (const rtl::Exception& e) {
+    EXPECT_EQ("localhost: can't start DNS lookup, the component has no window", e.Message());
+  }
+  EXPECT_EQ(0, done);
+  ping.SetAddress("127.0.0.1");
+  ping.SetTimeout(2000);
+  EXPECT_EQ(1, ping.Ping());
+}
