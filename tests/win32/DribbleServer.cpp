@@ -7,29 +7,20 @@
 
 #include "tests/win32/LoopbackSocket.h"
 
-TDribbleServer::TDribbleServer(std::string response) : FResponse(std::move(response)) {
-  WSADATA data;
-  ::WSAStartup(MAKEWORD(2, 2), &data);
-  std::uint16_t port = 0;
-  try {
-    FListening = ListenOnLoopback("dribble server", port);
-  } catch (const std::exception&) {
-    ::WSACleanup();
-    throw;
-  }
-  FPort = port;
+TDribbleServer::TDribbleServer(std::string response)
+    : FResponse(std::move(response)), FListener(std::make_unique<TLoopbackListener>("dribble server")) {
   FThread = std::thread([this] { Run(); });
 }
+
+std::string TDribbleServer::Base() const { return "http://127.0.0.1:" + std::to_string(FListener->Port()); }
 
 TDribbleServer::~TDribbleServer() {
   FStop = true;
   FThread.join();
-  ::closesocket(static_cast<SOCKET>(FListening));
-  ::WSACleanup();
 }
 
 void TDribbleServer::Run() {
-  const SOCKET listening = static_cast<SOCKET>(FListening);
+  const SOCKET listening = FListener->Socket();
   // Short slices, so that the destructor can end the wait.
   const SOCKET c = AcceptWithin10s(listening, FStop);
   if (c == INVALID_SOCKET) return;

@@ -4,9 +4,12 @@
 // pause after each, so the client sees its reply cut at every offset.
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+
+class TLoopbackListener;
 
 class TDribbleServer {
 public:
@@ -15,7 +18,7 @@ public:
   TDribbleServer(const TDribbleServer&) = delete;
   TDribbleServer& operator=(const TDribbleServer&) = delete;
 
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(FPort); }
+  std::string Base() const;
   // The request as received (complete once the client has its answer).
   std::string Request() const {
     std::lock_guard<std::mutex> lock(FMutex);
@@ -27,8 +30,7 @@ private:
 
   std::string FResponse, FRequest;
   mutable std::mutex FMutex;
-  unsigned long long FListening = ~0ull;
-  int FPort = 0;
+  std::unique_ptr<TLoopbackListener> FListener;
   std::atomic<bool> FStop{false};
   std::thread FThread;
 };

@@ -53,29 +53,20 @@ void THostileConnection::SendForever(const std::string& piece) {
   }
 }
 
-THostileServer::THostileServer(TScript script) : FScript(std::move(script)) {
-  WSADATA data;
-  ::WSAStartup(MAKEWORD(2, 2), &data);
-  std::uint16_t port = 0;
-  try {
-    FListening = ListenOnLoopback("hostile server", port);
-  } catch (const std::exception&) {
-    ::WSACleanup();
-    throw;
-  }
-  FPort = port;
+THostileServer::THostileServer(TScript script)
+    : FScript(std::move(script)), FListener(std::make_unique<TLoopbackListener>("hostile server")) {
   FThread = std::thread([this] { Run(); });
 }
+
+std::string THostileServer::Port() const { return std::to_string(FListener->Port()); }
 
 THostileServer::~THostileServer() {
   FStop = true;
   FThread.join();
-  ::closesocket(static_cast<SOCKET>(FListening));
-  ::WSACleanup();
 }
 
 void THostileServer::Run() {
-  const SOCKET listening = static_cast<SOCKET>(FListening);
+  const SOCKET listening = FListener->Socket();
   const SOCKET c = AcceptWithin10s(listening, FStop);
   if (c == INVALID_SOCKET) return;
   THostileConnection connection(c, FStop);

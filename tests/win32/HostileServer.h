@@ -5,10 +5,13 @@
 // client that hangs fails its test instead of hanging the run.
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <thread>
+
+class TLoopbackListener;
 
 class THostileConnection {
 public:
@@ -37,7 +40,7 @@ public:
   THostileServer(const THostileServer&) = delete;
   THostileServer& operator=(const THostileServer&) = delete;
 
-  std::string Port() const { return std::to_string(FPort); }
+  std::string Port() const;
   std::string Base() const { return "http://127.0.0.1:" + Port(); }
   // Bytes the script sent (final once the server has been destroyed).
   std::uint64_t Sent() const { return FSent; }
@@ -46,8 +49,7 @@ private:
   void Run();
 
   TScript FScript;
-  unsigned long long FListening = ~0ull;
-  int FPort = 0;
+  std::unique_ptr<TLoopbackListener> FListener;
   std::atomic<bool> FStop{false};
   std::atomic<std::uint64_t> FSent{0};
   std::thread FThread;

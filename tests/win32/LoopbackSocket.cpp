@@ -3,7 +3,9 @@
 #include <stdexcept>
 #include <string>
 
-SOCKET ListenOnLoopback(const char* who, std::uint16_t& port) {
+TLoopbackListener::TLoopbackListener(const char* who) {
+  WSADATA data;
+  if (::WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error(std::string(who) + ": no Winsock");
   const SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
   sockaddr_in a{};
   a.sin_family = AF_INET;
@@ -12,10 +14,16 @@ SOCKET ListenOnLoopback(const char* who, std::uint16_t& port) {
   if (s == INVALID_SOCKET || ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(s, 1) != 0 ||
       ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
     if (s != INVALID_SOCKET) ::closesocket(s);
+    ::WSACleanup();
     throw std::runtime_error(std::string(who) + ": no listening socket");
   }
-  port = ntohs(a.sin_port);
-  return s;
+  FSocket = s;
+  FPort = ntohs(a.sin_port);
+}
+
+TLoopbackListener::~TLoopbackListener() {
+  ::closesocket(FSocket);
+  ::WSACleanup();
 }
 
 bool SocketReady(SOCKET s, bool forWriting) {

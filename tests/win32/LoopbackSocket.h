@@ -6,9 +6,23 @@
 
 #include <cstdint>
 
-// A socket listening on 127.0.0.1 at a free port, which Port receives.
-// Throws std::runtime_error naming Who when there is none; nothing leaks.
-SOCKET ListenOnLoopback(const char* who, std::uint16_t& port);
+// Winsock started and a socket listening on 127.0.0.1 at a free port, for
+// as long as the object lives. Throws std::runtime_error naming Who when
+// there is none; nothing leaks.
+class TLoopbackListener {
+public:
+  explicit TLoopbackListener(const char* who);
+  ~TLoopbackListener();
+  TLoopbackListener(const TLoopbackListener&) = delete;
+  TLoopbackListener& operator=(const TLoopbackListener&) = delete;
+
+  SOCKET Socket() const { return FSocket; }
+  std::uint16_t Port() const { return FPort; }
+
+private:
+  SOCKET FSocket = INVALID_SOCKET;
+  std::uint16_t FPort = 0;
+};
 
 // Waits at most 100 ms for the socket to become readable or writable.
 bool SocketReady(SOCKET s, bool forWriting);
