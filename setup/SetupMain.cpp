@@ -24,9 +24,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   application.SetTitle("Setup");
   int exitCode = 0;
   try {
-    rtl::TComponent root(nullptr);
-    TMain main(&root);
-    TInfos infos(&root, main.Handle());
+    // Both forms live until the message loop ends and are destroyed in the
+    // reverse order of their creation, the dialog before its owner window.
+    TMain main(nullptr);
+    TInfos infos(nullptr, main.Handle());
     main.Infos = &infos;
     main.Show();
     application.Run();

@@ -40,6 +40,7 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
 }
 
 void TInfos::FormShow() {
+  // At every opening: the main window may have moved since the last one.
   CenterOver(FMainWindow);
   BitBtn1->SetFocus();
 }

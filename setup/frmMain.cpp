@@ -7,8 +7,8 @@
 #include "rtl/core/SysUtils.h"
 #include "rtl/win32/Application.h"
 #include "rtl/win32/Dialogs.h"
-#include "rtl/win32/Registry.h"
 #include "rtl/win32/Shell.h"
+#include "rtl/win32/SystemFiles.h"
 #include "setup/SetupControlIds.h"
 #include "setup/core/InstallCopy.h"
 #include "setup/core/InstallNames.h"
@@ -17,19 +17,6 @@
 namespace {
 
 const char kPackerAddress[] = "https://upx.github.io/";
-
-std::string ProgramsFolderFromRegistry() {
-  // Opened with full access and never created, as the installer always did:
-  // a user without administrator rights gets an empty folder here.
-  rtl::TRegistry reg(KEY_ALL_ACCESS);
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  if (!reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false)) return std::string();
-  try {
-    return reg.ReadString("ProgramFilesDir");
-  } catch (const rtl::ERegistryException&) {
-    return std::string();
-  }
-}
 
 }  // namespace
 
@@ -93,78 +80,103 @@ void TMain::CreateControls() {
 }
 
 void TMain::FormCreate() {
-  // 1, 2: the four folders, trimmed, each with a trailing backslash.
+  ReadFolders();
+  SetCaptions();
+  LoadContainer();
+  WriteSetupList();
+  const std::string folder = ProposedFolder();
+  ShowListTexts();
+  ShowReadme();
+  OfferAutoStart();
+  ShowFolder(folder);
+}
+
+void TMain::ReadFolders() {
   FFolders.Windows = NormalizeFolder(rtl::WindowsFolder());
   FFolders.System = NormalizeFolder(rtl::SystemFolder());
-  FFolders.Programs = NormalizeFolder(ProgramsFolderFromRegistry());
+  FFolders.Programs = NormalizeFolder(rtl::ProgramsFolder());
   FFolders.Temp = NormalizeFolder(rtl::TempFolder());
+}
 
-  // 3: captions.
+void TMain::SetCaptions() {
   Label1->SetCaption(ChooseText("Target fol&der:", "Zielor&dner:"));
   BitBtn1->SetCaption(ChooseText("&OK", "&OK"));
   BitBtn2->SetCaption(ChooseText("&Exit", "B&eenden"));
   BitBtn3->SetCaption(ChooseText("&Info", "&Info"));
   CheckBox1->SetCaption(ChooseText("Close if fini&shed", "Nach beenden &schliessen"));
   Image1->SetHint(ChooseText("This archive is compressed with UPX.", "Dieses Archiv wurde mit UPX komprimiert."));
+}
 
-  // 4: temporary folder for the container and the setup list.
+void TMain::LoadContainer() {
   const std::string temp = rtl::Trim(rtl::TempFolder());
   ExtraResManager1->TempOptions().SetTempFolder(temp);
   FSetupListPath = NormalizeFolder(temp) + kSetupListName;
-
-  // 5, 6: the container and the setup list out of it. The load checks the
-  // container itself; a separate check before it would hash the whole
-  // payload a second time for the same answer.
-  const std::string self = rtl::ExecutablePath();
+  // The load checks the container itself; a separate check before it would
+  // hash the whole payload a second time for the same answer. Without a
+  // container the installer still opens, with every key at its default.
   try {
-    ExtraResManager1->LoadFromFile(self, true);
+    ExtraResManager1->LoadFromFile(rtl::ExecutablePath(), true);
+    FContainerLoaded = true;
   } catch (const EExtraResError& e) {
     if (e.Message() != kNoExtraResources) throw;
   }
-  TExtraResources& resources = ExtraResManager1->Resources();
-  for (int i = 0; i < resources.Count(); ++i)
-    if (resources.Items(i).Name() == kSetupListName)
-      InstallResourceFile(resources.Items(0).Stream(), rtl::ExtractFilePath(FSetupListPath), kSetupListName);
+}
 
-  // 7, 8: the INI reader and the target folder. An absent "Path" means the
-  // temporary folder; it is not passed through the reader as a scrambled
-  // default, because the reader cuts trailing blanks off defaults.
+void TMain::WriteSetupList() {
+  // The list lives at a fixed path: one left there by an earlier installer
+  // that was killed must never speak for this one.
+  if (rtl::FileExists(FSetupListPath)) rtl::FileDelete(FSetupListPath);
+  const int entry = SetupListEntry(ResourceNames());
+  if (entry < 0) return;
+  InstallResourceFile(ExtraResManager1->Resources().Items(entry).Stream(), rtl::ExtractFilePath(FSetupListPath),
+                      kSetupListName);
   FIni = std::make_unique<rtl::TIniFile>(FSetupListPath);
+}
+
+std::string TMain::ProposedFolder() const {
+  // An absent "Path" means the temporary folder. It is not passed through
+  // the reader as a scrambled default, because the reader cuts blanks off
+  // the ends of defaults.
   bool hasPath = false;
-  for (const auto& key : FIni->ReadSection(kSetupSection)) hasPath = hasPath || rtl::SameText(key, "Path");
+  for (const auto& key : ListKeys(kSetupSection)) hasPath = hasPath || rtl::SameText(key, "Path");
   std::string path = FFolders.Temp;
-  if (hasPath)
-    path = ScrambleText(FIni->ReadString(kSetupSection, "Path", ""), Unscramble, SetupScrambleKey);
-  path = ResolvePathPlaceholders(path, FFolders);
+  if (hasPath) path = ScrambleText(ListValue(kSetupSection, "Path", ""), Unscramble, SetupScrambleKey);
+  return ResolvePathPlaceholders(path, FFolders);
+}
 
-  // 9-11: title, packer note, info text.
-  SetCaption(ScrambleText(FIni->ReadString(kSetupSection, "Title", ""), Unscramble, SetupScrambleKey));
-  if (FIni->ReadString(kSetupSection, "Compressed", "False") == "True") Image1->SetVisible(true);
-  const std::string info = FIni->ReadString(kSetupSection, "Info", "");
+void TMain::ShowListTexts() {
+  SetCaption(ScrambleText(ListValue(kSetupSection, "Title", ""), Unscramble, SetupScrambleKey));
+  if (ListValue(kSetupSection, "Compressed", "False") == "True") Image1->SetVisible(true);
+  const std::string info = ListValue(kSetupSection, "Info", "");
   if (!info.empty()) Memo1->AddLine(info);
+}
 
-  // 12: the readme, once per marking value.
-  for (const auto& key : FIni->ReadSection(kFilesSection)) {
-    if (!MarksReadme(FIni->ReadString(kFilesSection, key, ""))) continue;
+void TMain::ShowReadme() {
+  // Once per marking value, as many times as the list names it.
+  TExtraResources& resources = ExtraResManager1->Resources();
+  for (const auto& key : ListKeys(kFilesSection)) {
+    if (!MarksReadme(ListValue(kFilesSection, key, ""))) continue;
     for (int i = 0; i < resources.Count(); ++i) {
       if (resources.Items(i).Name() != kReadmeResourceName) continue;
       InstallResourceFile(resources.Items(i).Stream(), FFolders.Temp, "readme.txt");
       rtl::ShellOpen(nullptr, FFolders.Temp + "readme.txt", "", SW_SHOW);
     }
   }
+}
 
-  // 13: the program offered for starting.
-  const std::string autoStart = FIni->ReadString(kSetupSection, "AutoStart", "");
+void TMain::OfferAutoStart() {
+  const std::string autoStart = ListValue(kSetupSection, "AutoStart", "");
   if (!autoStart.empty()) {
     CheckBox2->SetCaption(ChooseText("Autorun " + autoStart, autoStart + " automatisch ausführen"));
     CheckBox2->SetVisible(true);
   } else {
     CheckBox2->SetVisible(false);
   }
+}
 
-  // 14, 15: the folder, and the lock.
-  Edit1->SetText(path);
-  if (!Edit1->Text().empty() && FIni->ReadString(kSetupSection, "Locked", "False") == "True") {
+void TMain::ShowFolder(const std::string& folder) {
+  Edit1->SetText(folder);
+  if (!Edit1->Text().empty() && ListValue(kSetupSection, "Locked", "False") == "True") {
     BitBtn1->SetEnabled(true);
     Edit1->SetReadOnly(true);
     Edit1->ButtonFaceColor = true;
@@ -172,8 +184,26 @@ void TMain::FormCreate() {
   }
 }
 
+std::string TMain::ListValue(const char* section, const std::string& key, const std::string& defaultValue) const {
+  return FIni ? FIni->ReadString(section, key, defaultValue) : defaultValue;
+}
+
+std::vector<std::string> TMain::ListKeys(const char* section) const {
+  return FIni ? FIni->ReadSection(section) : std::vector<std::string>();
+}
+
+std::vector<std::string> TMain::ResourceNames() {
+  TExtraResources& resources = ExtraResManager1->Resources();
+  std::vector<std::string> names;
+  for (int i = 0; i < resources.Count(); ++i) names.push_back(resources.Items(i).Name());
+  return names;
+}
+
 void TMain::FormShow() {
-  if (Edit1->ReadOnly() && Edit1->Focused()) BitBtn1->SetFocus();
+  // The window is not visible yet: the control named here gets the focus
+  // when the window is activated. A locked folder cannot be typed into, so
+  // OK takes the focus and Space or Enter installs.
+  if (Edit1->ReadOnly() && ActiveControl() == Edit1->Handle()) BitBtn1->SetFocus();
 }
 
 void TMain::FormClose() {
@@ -202,29 +232,38 @@ bool TMain::MyMkDir(const std::string& path) {
 
 void TMain::CheckInstallNames() {
   TExtraResources& resources = ExtraResManager1->Resources();
-  for (int i = 1; i < resources.Count(); ++i) {
-    const std::string& name = resources.Items(i).Name();
-    if (name == kReadmeResourceName) continue;
-    const std::string problem = InstallNameProblem(name);
-    if (!problem.empty())
+  for (size_t i : InstalledEntries(ResourceNames())) {
+    const std::string& name = resources.Items(static_cast<int>(i)).Name();
+    const InstallNameFault fault = InstallNameCheck(name);
+    if (fault.Refused())
       throw rtl::Exception(rtl::Format(
-          ChooseText("The installer holds the file name \"%s\", which cannot be installed safely (it %s). "
+          ChooseText("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
                      "Nothing was installed.",
                      "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
-                     "werden kann (Grund: %s). Es wurde nichts installiert.")
+                     "werden kann: %s. Es wurde nichts installiert.")
               .c_str(),
-          name.c_str(), problem.c_str()));
+          name.c_str(), ChooseText(fault.English, fault.German).c_str()));
+  }
+}
+
+void TMain::ReloadContainer() {
+  try {
+    ExtraResManager1->LoadFromFile(rtl::ExecutablePath(), true);
+  } catch (const EExtraResError& e) {
+    // An installer that had no container from the start installs nothing
+    // and says so with its count. One whose container was there at start-up
+    // and fails now has been changed or cannot be read: the error is shown
+    // and nothing is copied.
+    if (FContainerLoaded || e.Message() != kNoExtraResources) throw;
   }
 }
 
 void TMain::BitBtn1Click() {
   std::string folder = Edit1->Text();
-  try {
-    ExtraResManager1->LoadFromFile(rtl::ExecutablePath(), true);
-  } catch (const std::exception&) {
-    // The copy works with whatever the collection holds then.
-  }
+  ReloadContainer();
   if (folder.empty() || folder.back() != '\\') folder += '\\';
+  // Before the folder question, so that a refused installer creates nothing.
+  CheckInstallNames();
 
   bool created = true;
   if (!rtl::DirectoryExists(folder)) {
@@ -235,19 +274,17 @@ void TMain::BitBtn1Click() {
   }
 
   if (rtl::DirectoryExists(folder)) {
-    CheckInstallNames();
     TExtraResources& resources = ExtraResManager1->Resources();
     int count = 0;
-    for (int i = 1; i < resources.Count(); ++i) {
-      TExtraResource& resource = resources.Items(i);
-      if (resource.Name() == kReadmeResourceName) continue;
+    for (size_t i : InstalledEntries(ResourceNames())) {
+      TExtraResource& resource = resources.Items(static_cast<int>(i));
       ++count;
       InstallResourceFile(resource.Stream(), folder, resource.Name());
     }
     rtl::MessageDlg(ChooseText(std::to_string(count) + " files copied.",
                                "Es wurden " + std::to_string(count) + " Dateien kopiert."),
                     rtl::TMsgDlgType::Information, rtl::mbOK);
-    const std::string autoStart = FIni ? FIni->ReadString(kSetupSection, "AutoStart", "") : "";
+    const std::string autoStart = ListValue(kSetupSection, "AutoStart", "");
     if (!autoStart.empty() && CheckBox2->Checked() && CheckBox2->Visible() && rtl::FileExists(folder + autoStart))
       rtl::ShellOpen(Handle(), folder + autoStart, folder, SW_SHOW);
     if (CheckBox1->Checked()) Close();

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
@@ -31,6 +32,23 @@ protected:
 private:
   void CreateControls();
   void FormCreate();
+  // The steps of FormCreate, in their order.
+  void ReadFolders();
+  void SetCaptions();
+  void LoadContainer();
+  void WriteSetupList();
+  std::string ProposedFolder() const;
+  void ShowListTexts();
+  void ShowReadme();
+  void OfferAutoStart();
+  void ShowFolder(const std::string& folder);
+
+  // Values of the setup list; every key reads as its default when the
+  // container carries no list.
+  std::string ListValue(const char* section, const std::string& key, const std::string& defaultValue) const;
+  std::vector<std::string> ListKeys(const char* section) const;
+  std::vector<std::string> ResourceNames();
+  void ReloadContainer();
   void Edit1Change();
   void SpeedButton1Click();
   void BitBtn1Click();
@@ -53,6 +71,7 @@ private:
   TExtraResManager* ExtraResManager1;  // owned by this form as its component
 
   SetupFolders FFolders;
+  bool FContainerLoaded = false;
   std::string FSetupListPath;
   std::unique_ptr<rtl::TIniFile> FIni;
 };

@@ -22,6 +22,8 @@ enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
 NativeFile FileOpen(const std::string& name, FileAccess access);
 // Creates or truncates a file for reading and writing.
 NativeFile FileCreate(const std::string& name);
+// Creates a file for writing that must not exist yet; fails when it does.
+NativeFile FileCreateNew(const std::string& name);
 void FileClose(NativeFile file) noexcept;
 
 // Bytes read or written, or -1 on failure.

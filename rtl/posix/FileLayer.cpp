@@ -40,6 +40,11 @@ NativeFile FileCreate(const std::string& name) {
   return fd < 0 ? Fail(InvalidFile) : fd;
 }
 
+NativeFile FileCreateNew(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+  return fd < 0 ? Fail(InvalidFile) : fd;
+}
+
 void FileClose(NativeFile file) noexcept {
   if (file != InvalidFile) ::close(Fd(file));
 }

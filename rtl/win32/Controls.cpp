@@ -49,7 +49,12 @@ bool TControl::Visible() const { return (::GetWindowLongA(FHandle, GWL_STYLE) & 
 void TControl::SetVisible(bool visible) { ::ShowWindow(FHandle, visible ? SW_SHOWNA : SW_HIDE); }
 bool TControl::Enabled() const { return ::IsWindowEnabled(FHandle) != FALSE; }
 void TControl::SetEnabled(bool enabled) { ::EnableWindow(FHandle, enabled); }
-void TControl::SetFocus() { ::SetFocus(FHandle); }
+void TControl::SetFocus() {
+  // A form that is not shown yet cannot hold the focus; it gives it to this
+  // control when it is activated.
+  FForm->SetActiveControl(FHandle);
+  if (::IsWindowVisible(FForm->Handle())) ::SetFocus(FHandle);
+}
 
 void TControl::SetTabStop(bool tabStop) {
   const LONG style = ::GetWindowLongA(FHandle, GWL_STYLE);

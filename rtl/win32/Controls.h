@@ -32,6 +32,7 @@ public:
   void SetVisible(bool visible);
   bool Enabled() const;
   void SetEnabled(bool enabled);
+  // Gives the focus now, or when the form is activated if it is hidden.
   void SetFocus();
   void SetTabStop(bool tabStop);
   bool Focused() const { return ::GetFocus() == FHandle; }

@@ -36,6 +36,12 @@ NativeFile FileCreate(const std::string& name) {
   return h == INVALID_HANDLE_VALUE ? Fail(InvalidFile) : N(h);
 }
 
+NativeFile FileCreateNew(const std::string& name) {
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? Fail(InvalidFile) : N(h);
+}
+
 void FileClose(NativeFile file) noexcept {
   if (file != InvalidFile) ::CloseHandle(H(file));
 }

@@ -47,9 +47,7 @@ std::string TForm::Caption() const {
 void TForm::SetCaption(const std::string& caption) { ::SetWindowTextA(Handle(), caption.c_str()); }
 
 void TForm::Show() {
-  const bool first = !FShown;
-  FShown = true;
-  if (first) FormShow();
+  if (!::IsWindowVisible(Handle())) FormShow();
   ::ShowWindow(Handle(), SW_SHOW);
   ::UpdateWindow(Handle());
 }
@@ -107,6 +105,15 @@ void TForm::CenterOver(HWND other) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   ::SetWindowPos(Handle(), nullptr, o.left + (o.right - o.left - w) / 2, o.top + (o.bottom - o.top - h) / 2,
                  0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+HWND TForm::ActiveControl() const {
+  const HWND focus = ::GetFocus();
+  if (focus && ::IsChild(Handle(), focus)) return focus;
+  if (FActiveControl && ::IsChild(Handle(), FActiveControl) && ::IsWindowEnabled(FActiveControl) &&
+      (::GetWindowLongA(FActiveControl, GWL_STYLE) & WS_VISIBLE))
+    return FActiveControl;
+  return ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
 }
 
 int TForm::RegisterControl(TControl* control) {
@@ -169,6 +176,21 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
           ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
           return TRUE;
         }
+      break;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        // Still the focus of this form: the newly active window takes it
+        // only after this message.
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus)) FActiveControl = focus;
+      } else if (!HIWORD(wParam)) {
+        // The default handling gives the focus to the form itself, where
+        // no key reaches a control and no caret shows.
+        if (const HWND control = ActiveControl()) {
+          ::SetFocus(control);
+          return 0;
+        }
+      }
       break;
     case WM_CLOSE:
       if (FInModalLoop) {

@@ -38,6 +38,13 @@ public:
   void CenterOnScreen();
   void CenterOver(HWND other);
 
+  // The control that has the keyboard focus while the form is active, and
+  // gets it back when the form is activated again (after a message box, a
+  // modal dialog or another program); before the first showing, the first
+  // control in tab order.
+  HWND ActiveControl() const;
+  void SetActiveControl(HWND control) { FActiveControl = control; }
+
   // The form's font (MS Sans Serif 8 pt); controls take it.
   HFONT FontHandle() const { return FFont.Get(); }
   int RegisterControl(TControl* control);
@@ -61,6 +68,7 @@ protected:
                         DWORD exStyle, HWND owner, int colorIndex = COLOR_BTNFACE);
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+  // Runs at every showing, before the window becomes visible.
   virtual void FormShow() {}
   virtual void FormClose() {}
   // A key pressed anywhere in the form (the form's shortcuts, F1).
@@ -74,7 +82,7 @@ private:
   int FNextID = 100;
   int FModalResult = mrNone;
   bool FInModalLoop = false;
-  bool FShown = false;
+  HWND FActiveControl = nullptr;
   int FColorIndex = COLOR_BTNFACE;
 };
 

@@ -1,6 +1,7 @@
 #include "rtl/win32/SystemFiles.h"
 
 #include "rtl/win32/Handles.h"
+#include "rtl/win32/Registry.h"
 
 namespace rtl {
 
@@ -20,6 +21,18 @@ std::string TempFolder() {
   char buffer[MAX_PATH + 1] = {};
   const DWORD n = ::GetTempPathA(MAX_PATH + 1, buffer);
   return n && n <= MAX_PATH ? std::string(buffer, n) : std::string();
+}
+
+std::string ProgramsFolder() {
+  TRegistry reg(KEY_READ);
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKeyReadOnly("SOFTWARE\\Microsoft\\Windows\\CurrentVersion")) return std::string();
+  try {
+    return reg.ReadString("ProgramFilesDir");
+  } catch (const ERegistryException&) {
+    // Stored with another type: no folder, as when the value is missing.
+    return std::string();
+  }
 }
 
 namespace {

@@ -11,6 +11,10 @@ namespace rtl {
 std::string WindowsFolder();
 std::string SystemFolder();
 std::string TempFolder();
+// "ProgramFilesDir" under HKEY_LOCAL_MACHINE, read-only: a process without
+// elevation may read that key but not open it for writing. Empty when the
+// key or the value is missing.
+std::string ProgramsFolder();
 
 // "a.b.c.d" from the version resource of FileName; empty without one.
 std::string FileVersionText(const std::string& fileName);

@@ -5,6 +5,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/FileLayer.h"
+#include "rtl/core/Paths.h"
 #include "rtl/core/SysUtils.h"
 
 namespace {
@@ -14,44 +15,70 @@ namespace {
                                        rtl::FileErrorText(error).c_str()));
 }
 
+const char kScratchDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+
+// Creates a scratch file in Folder that did not exist before, so that an
+// unrelated file of that name is never overwritten or deleted.
+rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name, std::string& scratch) {
+  int error = 0;
+  for (unsigned attempt = 0; attempt < ScratchAttempts; ++attempt) {
+    const std::string candidate = ScratchName(Name, attempt);
+    if (rtl::SameText(candidate, Name)) continue;
+    scratch = Folder + candidate;
+    const rtl::NativeFile file = rtl::FileCreateNew(scratch);
+    if (file != rtl::InvalidFile) return file;
+    error = rtl::LastFileError();
+    // Taken by another file: try the next name. Anything else (no such
+    // folder, no access) fails every name alike.
+    if (!rtl::FileExists(scratch)) break;
+  }
+  scratch.clear();
+  CannotCreate(Folder + Name, error);
+}
+
 }  // namespace
+
+std::string ScratchName(const std::string& Name, unsigned Attempt) {
+  // "~" and the attempt in base 36, as wide as the name allows up to eight
+  // characters; a name of one character gets one digit.
+  const size_t width = std::min<size_t>(std::max<size_t>(Name.size(), 1), 8);
+  std::string digits(width == 1 ? 1 : width - 1, '0');
+  for (size_t i = digits.size(); i-- > 0 && Attempt > 0; Attempt /= 36) digits[i] = kScratchDigits[Attempt % 36];
+  return width == 1 ? digits : "~" + digits;
+}
 
 void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name) {
   const std::string target = Folder + Name;
-  const std::string scratch = rtl::NewTempFileName(Folder, "$IN");
-  if (scratch.empty()) CannotCreate(target, rtl::LastFileError());
+  std::string scratch;
+  rtl::FileHandle out(CreateScratch(Folder, Name, scratch));
 
   int error = 0;
   bool readFailed = false;
   {
-    rtl::FileHandle out(rtl::FileOpen(scratch, rtl::FileAccess::Write));
-    if (!out.Valid()) {
-      error = rtl::LastFileError();
-    } else {
-      // 1 MiB at a time: memory stays flat whatever the size of the file.
-      std::vector<unsigned char> block(1 << 20);
-      Source.SetPosition(0);
-      std::int64_t left = Source.Size();
-      while (left > 0 && error == 0 && !readFailed) {
-        const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
-        const std::int32_t got = Source.Read(block.data(), want);
-        if (got <= 0) {
-          readFailed = true;
+    // 1 MiB at a time: memory stays flat whatever the size of the file.
+    std::vector<unsigned char> block(1 << 20);
+    Source.SetPosition(0);
+    std::int64_t left = Source.Size();
+    while (left > 0 && error == 0 && !readFailed) {
+      const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+      const std::int32_t got = Source.Read(block.data(), want);
+      if (got <= 0) {
+        readFailed = true;
+        break;
+      }
+      std::int32_t written = 0;
+      while (written < got) {
+        const std::int32_t n = rtl::FileWrite(out.Get(), block.data() + written, got - written);
+        if (n <= 0) {
+          // A write that moves nothing without an error code is a full disk.
+          error = n < 0 ? rtl::LastFileError() : rtl::DiskFullError();
           break;
         }
-        std::int32_t written = 0;
-        while (written < got) {
-          const std::int32_t n = rtl::FileWrite(out.Get(), block.data() + written, got - written);
-          if (n <= 0) {
-            // A write that moves nothing without an error code is a full disk.
-            error = n < 0 ? rtl::LastFileError() : rtl::DiskFullError();
-            break;
-          }
-          written += n;
-        }
-        left -= got;
+        written += n;
       }
+      left -= got;
     }
+    out.Reset();
   }
   if (readFailed) {
     rtl::FileDelete(scratch);

@@ -7,6 +7,13 @@
 
 #include "rtl/core/Streams.h"
 
+// The scratch name of the Attempt-th try (from 0) to write the file Name:
+// never longer than Name, so that it fits wherever the final name fits, and
+// never Name itself in any case. Distinct attempts below ScratchAttempts
+// give distinct names.
+std::string ScratchName(const std::string& Name, unsigned Attempt);
+constexpr unsigned ScratchAttempts = 36;
+
 // Copies all of Source (from its start) to Folder + Name, replacing an
 // existing file. A file that cannot be written completely raises
 // rtl::EFCreateError "Datei "<Folder+Name>" kann nicht erstellt werden. <reason>"

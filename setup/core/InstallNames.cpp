@@ -26,17 +26,24 @@ bool IsReservedDeviceName(const std::string& name) {
 
 }  // namespace
 
-std::string InstallNameProblem(const std::string& Name) {
-  if (Name.empty()) return "empty name";
-  if (Name == "." || Name == "..") return "names a folder, not a file";
-  if (Name.find("..") != std::string::npos) return "contains \"..\"";
+InstallNameFault InstallNameCheck(const std::string& Name) {
+  if (Name.empty()) return {"it is empty", "der Name ist leer"};
+  // Separators are refused below, so a name is a step out of the folder only
+  // when it is one of these two as a whole; "notes..txt" is a plain name.
+  if (Name == "." || Name == "..") return {"it names a folder, not a file", "der Name bezeichnet einen Ordner"};
   for (unsigned char c : Name) {
-    if (c < 32) return "contains a control character";
-    if (c == '\\' || c == '/') return "contains a folder separator";
-    if (c == ':') return "contains a drive or stream separator \":\"";
-    if (std::strchr("<>\"|?*", c)) return "contains a character that file names cannot hold";
+    if (c < 32) return {"it contains a control character", "er enthält ein Steuerzeichen"};
+    if (c == '\\' || c == '/') return {"it contains a folder separator", "er enthält ein Ordnertrennzeichen"};
+    if (c == ':')
+      return {"it contains a drive or stream separator \":\"", "er enthält das Laufwerks- oder Streamzeichen \":\""};
+    if (std::strchr("<>\"|?*", c))
+      return {"it contains a character that file names cannot hold",
+              "er enthält ein Zeichen, das in Dateinamen nicht stehen darf"};
   }
-  if (Name.back() == '.' || Name.back() == ' ') return "ends with a dot or a blank";
-  if (IsReservedDeviceName(Name)) return "is a device name";
-  return std::string();
+  if (Name.back() == '.' || Name.back() == ' ')
+    return {"it ends with a dot or a blank", "er endet mit einem Punkt oder Leerzeichen"};
+  if (IsReservedDeviceName(Name)) return {"it is a device name", "er ist ein Gerätename"};
+  return {};
 }
+
+std::string InstallNameProblem(const std::string& Name) { return InstallNameCheck(Name).English; }

@@ -5,6 +5,14 @@
 
 #include <string>
 
-// Empty when Name is safe to create in the target folder, else a short
-// English reason.
+// Why a name is refused, in both languages of the programs; both empty when
+// the name is safe to create in the target folder.
+struct InstallNameFault {
+  std::string English, German;
+  bool Refused() const { return !English.empty(); }
+};
+
+InstallNameFault InstallNameCheck(const std::string& Name);
+
+// The English reason alone (the builder's messages), empty when safe.
 std::string InstallNameProblem(const std::string& Name);

@@ -36,6 +36,17 @@ bool MarksReadme(const std::string& Value) {
          rtl::SameText(Value.substr(Value.size() - marker.size()), marker);
 }
 
+int SetupListEntry(const std::vector<std::string>& Names) {
+  return !Names.empty() && Names[0] == kSetupListName ? 0 : -1;
+}
+
+std::vector<size_t> InstalledEntries(const std::vector<std::string>& Names) {
+  std::vector<size_t> entries;
+  for (size_t i = 1; i < Names.size(); ++i)
+    if (Names[i] != kReadmeResourceName) entries.push_back(i);
+  return entries;
+}
+
 std::vector<std::string> FolderBuildSteps(const std::string& Path) {
   std::vector<std::string> parts;
   size_t from = 0;
@@ -54,21 +65,25 @@ std::vector<std::string> FolderBuildSteps(const std::string& Path) {
   return steps;
 }
 
+std::string IniReaderView(const std::string& Value) {
+  std::string value = Value.substr(0, Value.find_first_of(std::string("\0\r\n", 3)));
+  // The platform's reader counts ^Z (the old end-of-file mark) as a blank.
+  static const char kCut[] = " \t\v\f\x1A";
+  const size_t first = value.find_first_not_of(kCut);
+  if (first == std::string::npos) return std::string();
+  value = value.substr(first, value.find_last_not_of(kCut) - first + 1);
+  if (value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''))
+    value = value.substr(1, value.size() - 2);
+  if (value.size() > static_cast<size_t>(kIniValueLimit)) value.resize(kIniValueLimit);
+  return value;
+}
+
 std::string IniValueProblem(const std::string& Value) {
-  for (char c : Value) {
-    if (c == '\0') return "contains a zero byte";
-    if (c == '\r' || c == '\n') return "contains a line break";
-  }
-  if (!Value.empty()) {
-    const unsigned char first = static_cast<unsigned char>(Value.front());
-    const unsigned char last = static_cast<unsigned char>(Value.back());
-    if (first == ' ' || first == '\t' || last == ' ' || last == '\t')
-      return "starts or ends with a blank";
-    // The INI reader drops one pair of enclosing quotation marks.
-    if (Value.size() >= 2 && first == last && (first == '"' || first == '\''))
-      return "is enclosed in quotation marks";
-  }
+  if (Value.find('\0') != std::string::npos) return "contains a zero byte";
+  if (Value.find_first_of("\r\n") != std::string::npos) return "contains a line break";
   if (Value.size() > static_cast<size_t>(kIniValueLimit)) return "is longer than 2047 characters";
+  if (IniReaderView(Value) != Value)
+    return "starts or ends with a blank, a control character or a quotation mark, which the setup list loses";
   return std::string();
 }
 
@@ -80,14 +95,29 @@ void AddLine(std::string& out, const std::string& key, const std::string& value,
   out += key + "=" + value + "\r\n";
 }
 
+// Path and Title are stored scrambled. Whether the scrambled form survives
+// the reader depends on every character and on the length (which sets the
+// counter), so the user cannot see the cause; but almost any change of the
+// text gives a form that does survive.
+void AddScrambledLine(std::string& out, const std::string& key, const std::string& plain, const char* what) {
+  if (plain.size() > static_cast<size_t>(kIniValueLimit))
+    throw rtl::Exception(std::string(what) + " is longer than 2047 characters");
+  const std::string scrambled = ScrambleText(plain, Scramble, SetupScrambleKey);
+  if (!IniValueProblem(scrambled).empty())
+    throw rtl::Exception(std::string(what) + " \"" + plain +
+                         "\" would not come back unchanged from the setup list once scrambled; a slightly "
+                         "different text will do (another character, or one more or one less)");
+  out += key + "=" + scrambled + "\r\n";
+}
+
 }  // namespace
 
 std::string BuildSetupList(const SetupListOptions& Options) {
   std::string out = "[" + std::string(kSetupSection) + "]\r\n";
-  AddLine(out, "Path", ScrambleText(Options.Path, Scramble, SetupScrambleKey),
-          "The default folder, once scrambled,");
-  AddLine(out, "Title", ScrambleText(Options.Title, Scramble, SetupScrambleKey),
-          "The title, once scrambled,");
+  // Without a path the key is left out: an empty value would propose an
+  // empty folder, where an absent one proposes the temporary folder.
+  if (Options.Path) AddScrambledLine(out, "Path", *Options.Path, "The default folder");
+  AddScrambledLine(out, "Title", Options.Title, "The title");
   AddLine(out, "Info", Options.Info, "The info text");
   AddLine(out, "Compressed", Options.Compressed ? "True" : "False", "Compressed");
   AddLine(out, "AutoStart", Options.AutoStart, "The AutoStart program");

@@ -3,6 +3,7 @@
 // names, the folder placeholders of "Path", the readme marker, and the text
 // the builder writes.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,13 +31,24 @@ std::string ResolvePathPlaceholders(const std::string& Path, const SetupFolders&
 // True when Value ends in "readme.force", in any case.
 bool MarksReadme(const std::string& Value);
 
+// Which entry of a container (given by its entry names, in container
+// order) is the setup list: entry 0 when it bears the list's name, else
+// none (-1). A list under that name elsewhere is not the list.
+int SetupListEntry(const std::vector<std::string>& Names);
+
+// The entries an install writes, in container order: every entry after the
+// first (the setup list's place) except the readme.
+std::vector<size_t> InstalledEntries(const std::vector<std::string>& Names);
+
 // The folders MyMkDir builds, in order: Path split at backslashes (empty
 // parts dropped) and joined up again; only paths that contain a backslash.
 std::vector<std::string> FolderBuildSteps(const std::string& Path);
 
 // What the builder writes.
 struct SetupListOptions {
-  std::string Path;   // plain; scrambled when written
+  // Plain; scrambled when written. Without a value the key is left out, and
+  // the installer proposes the temporary folder.
+  std::optional<std::string> Path;
   std::string Title;  // plain; scrambled when written
   std::string Info;
   bool Compressed = false;
@@ -46,8 +58,13 @@ struct SetupListOptions {
   std::vector<std::string> Files;  // "Files" values, container order
 };
 
-// Empty when Value survives an INI line and the INI reader unchanged, else
-// the reason.
+// What the platform's INI reader returns for the line "key=Value": blanks,
+// tabs, vertical tabs, form feeds and ^Z cut off both ends, then one pair of
+// enclosing quotation marks dropped. Line breaks and zero bytes end the
+// value; so does the reader's limit of 2047 characters.
+std::string IniReaderView(const std::string& Value);
+
+// Empty when Value comes back from an INI line unchanged, else the reason.
 std::string IniValueProblem(const std::string& Value);
 
 // The setup list as INI text with CR LF line ends. Raises rtl::Exception

@@ -102,8 +102,7 @@ void Build(Job& job) {
   for (const auto& file : job.files) {
     const std::string name = BareName(file);
     const std::string problem = InstallNameProblem(name);
-    if (!problem.empty())
-      throw rtl::Exception("The file name \"" + name + "\" cannot be installed: it " + problem);
+    if (!problem.empty()) throw rtl::Exception("The file name \"" + name + "\" cannot be installed: " + problem);
     if (!seen.insert(rtl::UpperCase(name)).second)
       throw rtl::Exception("Two files have the name \"" + name +
                            "\" (names are compared without regard to case, and \"" +
