@@ -50,10 +50,14 @@ void TControl::SetVisible(bool visible) { ::ShowWindow(FHandle, visible ? SW_SHO
 bool TControl::Enabled() const { return ::IsWindowEnabled(FHandle) != FALSE; }
 void TControl::SetEnabled(bool enabled) { ::EnableWindow(FHandle, enabled); }
 void TControl::SetFocus() {
-  // A form that is not shown yet cannot hold the focus; it gives it to this
-  // control when it is activated.
+  // A form that is not shown yet gives the focus to this control when it is
+  // activated. Setting it now would activate the hidden form, unless the
+  // form holds the focus already (under Wine a form can, before its first
+  // showing): then no activation follows, and the focus must move now.
   FForm->SetActiveControl(FHandle);
-  if (::IsWindowVisible(FForm->Handle())) ::SetFocus(FHandle);
+  const HWND form = FForm->Handle();
+  const HWND focus = ::GetFocus();
+  if (::IsWindowVisible(form) || (focus && (focus == form || ::IsChild(form, focus)))) ::SetFocus(FHandle);
 }
 
 void TControl::SetTabStop(bool tabStop) {

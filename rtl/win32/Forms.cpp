@@ -108,12 +108,23 @@ void TForm::CenterOver(HWND other) {
 }
 
 HWND TForm::ActiveControl() const {
-  const HWND focus = ::GetFocus();
-  if (focus && ::IsChild(Handle(), focus)) return focus;
-  if (FActiveControl && ::IsChild(Handle(), FActiveControl) && ::IsWindowEnabled(FActiveControl) &&
-      (::GetWindowLongA(FActiveControl, GWL_STYLE) & WS_VISIBLE))
-    return FActiveControl;
-  return ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+  if (::IsWindowVisible(Handle())) {
+    const HWND focus = ::GetFocus();
+    if (focus && ::IsChild(Handle(), focus)) return focus;
+  }
+  return FocusTarget();
+}
+
+HWND TForm::FocusTarget() const {
+  const auto takesFocus = [](HWND control, LONG need) {
+    return (::GetWindowLongA(control, GWL_STYLE) & (need | WS_VISIBLE | WS_DISABLED)) == (need | WS_VISIBLE);
+  };
+  if (FActiveControl && ::IsChild(Handle(), FActiveControl) && takesFocus(FActiveControl, 0)) return FActiveControl;
+  // The first tab stop by the controls' own styles: the system's dialog
+  // search finds none while the form itself is hidden (Wine).
+  for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+    if (takesFocus(child, WS_TABSTOP)) return child;
+  return nullptr;
 }
 
 int TForm::RegisterControl(TControl* control) {
@@ -186,7 +197,9 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       } else if (!HIWORD(wParam)) {
         // The default handling gives the focus to the form itself, where
         // no key reaches a control and no caret shows.
-        if (const HWND control = ActiveControl()) {
+        // A hidden form may hold a stale focus of its own (Wine gives one
+        // at creation): the remembered control wins.
+        if (const HWND control = FocusTarget()) {
           ::SetFocus(control);
           return 0;
         }

@@ -76,6 +76,8 @@ protected:
 
 private:
   TControl* ControlOf(HWND handle) const;
+  // The remembered control if it can take the focus, else the first tab stop.
+  HWND FocusTarget() const;
 
   Font FFont;
   std::vector<TControl*> FControls;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/FileLayer.h"
@@ -92,4 +93,43 @@ TEST(InstallCopy, InOutErrorTexts) {
   EXPECT_EQ("Dateizugriff verweigert", InOutErrorText(5));
   EXPECT_EQ("E/A-Fehler 123", InOutErrorText(123));
   EXPECT_EQ("E/A-Fehler 183", InOutErrorText(183));
+}
+
+TEST(InstallCopy, ScratchNamesFitWhereTheFinalNameFits) {
+  for (const std::string name : {"a", "$", "0", "ab", "~0", "data.bin", "~0000000", "a-very-long-file-name.txt"}) {
+    std::vector<std::string> seen;
+    for (unsigned attempt = 0; attempt < ScratchAttempts; ++attempt) {
+      const std::string scratch = ScratchName(name, attempt);
+      EXPECT_FALSE(scratch.empty());
+      EXPECT_LE(scratch.size(), name.size()) << name << " attempt " << attempt;
+      EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), scratch)) << name << " attempt " << attempt;
+      seen.push_back(scratch);
+    }
+  }
+}
+
+TEST(InstallCopy, TakenScratchNamesAreLeftAlone) {
+  // A one-character name has the fewest scratch names. The first ones are
+  // taken by files that must survive; "1" is the file itself.
+  TempFile probe("scratch");
+  const std::string folder = probe.Name() + rtl::PathDelim;
+  ASSERT_TRUE(rtl::CreateDir(probe.Name()));
+  std::vector<std::string> taken;
+  for (unsigned attempt = 0; attempt < 3; ++attempt) {
+    taken.push_back(folder + ScratchName("1", attempt));
+    rtl::TFileStream other(taken.back(), rtl::FileStreamMode::Create);
+    other.WriteBuffer("keep", 4);
+  }
+  rtl::TMemoryStream source;
+  source.WriteBuffer("payload", 7);
+  InstallResourceFile(source, folder, "1");
+  EXPECT_EQ("payload", ReadFile(folder + "1"));
+  for (const auto& name : taken) {
+    if (name != folder + "1") EXPECT_EQ("keep", ReadFile(name)) << name;
+    rtl::FileDelete(name);
+  }
+  EXPECT_EQ(3u, taken.size());
+  rtl::FileDelete(folder + "1");
+  std::error_code ignored;
+  std::filesystem::remove(probe.Name(), ignored);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "common/core/Scramble.h"
 #include "rtl/core/Exceptions.h"
 
@@ -86,20 +88,106 @@ TEST(SetupList, BuiltTextRoundTripsThroughUnscrambling) {
   EXPECT_EQ(std::string::npos, text.find("Demo Setup"));
 }
 
+TEST(SetupList, ReaderViewOfAValue) {
+  const struct {
+    std::string value, read;
+  } cases[] = {
+      {" a ", "a"},
+      {"\t\v\fa\x1A", "a"},
+      {"a b\tc", "a b\tc"},
+      {"\"quoted\"", "quoted"},
+      {"'quoted'", "quoted"},
+      {"\"half", "\"half"},
+      {"\"mixed'", "\"mixed'"},
+      {"\"", "\""},
+      {" \"x\" ", "x"},
+      {"a\r\nb", "a"},
+      {std::string("a\0b", 3), "a"},
+      {"\xA0x\xA0", "\xA0x\xA0"},
+      {std::string(2050, 'x'), std::string(2047, 'x')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.read, IniReaderView(c.value)) << c.value;
+}
+
 TEST(SetupList, ValuesAnIniLineCannotCarryAreRefused) {
-  for (const char* bad : {"a\r\nb", "a\nb", " lead", "trail ", "\ttab", "\"quoted\"", "'quoted'"})
+  for (const char* bad : {"a\r\nb", "a\nb", " lead", "trail ", "\ttab", "\x1A" "eof", "ff\f", "\"quoted\"",
+                          "'quoted'"})
     EXPECT_NE("", IniValueProblem(bad)) << bad;
   EXPECT_NE("", IniValueProblem(std::string("a\0b", 3)));
   EXPECT_NE("", IniValueProblem(std::string(2048, 'x')));
-  for (const char* good : {"", "x", "a = b", "\"half", "it's", "C:\\x\\"}) EXPECT_EQ("", IniValueProblem(good)) << good;
+  for (const char* good : {"", "x", "a = b", "\"half", "it's", "C:\\x\\", "\xA0" "nbsp"})
+    EXPECT_EQ("", IniValueProblem(good)) << good;
 
   SetupListOptions o;
   o.Info = "two\r\nlines";
   EXPECT_THROW(BuildSetupList(o), rtl::Exception);
-  // A title whose scrambled form starts with a blank: with two characters
-  // the counter is 1, so the first byte is c + 'f' - 1.
-  SetupListOptions t;
-  t.Title = std::string(1, static_cast<char>(' ' - 'f' + 1)) + "x";
-  ASSERT_EQ(' ', ScrambleText(t.Title, Scramble, SetupScrambleKey)[0]);
-  EXPECT_THROW(BuildSetupList(t), rtl::Exception);
+}
+
+TEST(SetupList, ScrambledValuesThatTheReaderWouldChangeAreRefused) {
+  // Found in use: both came back garbled, the folder as "Rwnmh".
+  for (const char* plain : {"\xA7 Tools", "\xB5Tools"}) {
+    ASSERT_NE("", IniValueProblem(ScrambleText(plain, Scramble, SetupScrambleKey))) << plain;
+    for (int key = 0; key < 2; ++key) {
+      SetupListOptions o;
+      (key == 0 ? o.Title : o.Path.emplace()) = plain;
+      try {
+        BuildSetupList(o);
+        ADD_FAILURE() << plain;
+      } catch (const rtl::Exception& e) {
+        EXPECT_NE(std::string::npos, e.Message().find("slightly different")) << e.Message();
+      }
+    }
+  }
+
+  // Whatever the builder accepts comes back whole through the reader.
+  std::mt19937 rng(13);
+  int accepted = 0;
+  for (int i = 0; i < 5000; ++i) {
+    std::string plain(1 + rng() % 40, '\0');
+    for (auto& c : plain) c = static_cast<char>(32 + rng() % 224);
+    SetupListOptions o;
+    o.Title = plain;
+    std::string text;
+    try {
+      text = BuildSetupList(o);
+    } catch (const rtl::Exception&) {
+      continue;
+    }
+    ++accepted;
+    const size_t at = text.find("Title=") + 6;
+    const std::string stored = text.substr(at, text.find("\r\n", at) - at);
+    ASSERT_EQ(plain, ScrambleText(IniReaderView(stored), Unscramble, SetupScrambleKey));
+  }
+  // A scrambled line break or zero byte anywhere is refused too, so longer
+  // texts are refused more often.
+  EXPECT_GT(accepted, 3000) << "most texts are carried";
+}
+
+TEST(SetupList, PathKeyOnlyWhenAPathIsGiven) {
+  SetupListOptions o;
+  EXPECT_EQ(std::string::npos, BuildSetupList(o).find("Path="));
+  o.Path = "";
+  EXPECT_NE(std::string::npos, BuildSetupList(o).find("\r\nPath=\r\n")) << "an empty path is a path";
+}
+
+TEST(SetupList, WhichEntriesAreTheListAndWhichAreInstalled) {
+  using Names = std::vector<std::string>;
+  const struct {
+    Names names;
+    int list;
+    std::vector<size_t> installed;
+  } cases[] = {
+      {{}, -1, {}},
+      {{"Setup.~lst"}, 0, {}},
+      {{"Setup.~lst", "a.exe", "readme.force", "b.txt"}, 0, {1, 3}},
+      {{"Setup.~lst", "README.FORCE"}, 0, {1}},
+      // A list elsewhere is not the list, and the first entry is never
+      // installed, whatever its name.
+      {{"a.exe", "Setup.~lst"}, -1, {1}},
+      {{"setup.~LST", "a.exe"}, -1, {1}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.list, SetupListEntry(c.names)) << c.names.size();
+    EXPECT_EQ(c.installed, InstalledEntries(c.names)) << c.names.size();
+  }
 }

@@ -148,8 +148,11 @@ protected:
     ::CopyFileA(kMarker.c_str(), (payload + "marker.exe").c_str(), FALSE);
   }
 
-  std::string Build(const std::string& options) {
-    const std::string out = work + "setup-under-test.exe";
+  std::string Build(const std::string& options, const std::string& out = std::string()) {
+    return BuildTo(out.empty() ? work + "setup-under-test.exe" : out, options);
+  }
+
+  std::string BuildTo(const std::string& out, const std::string& options) {
     const std::string command = "\"" + kBuilder + "\" \"" + kRuntime + "\" \"" + out + "\" " + options;
     const DWORD code = RunAndWait(command);
     EXPECT_EQ(0u, code) << command;
@@ -231,6 +234,7 @@ TEST_F(Installer, LockedFolderCannotBeChanged) {
   EXPECT_FALSE(::IsWindowEnabled(setup.Control(idSpeedButton1)));
   EXPECT_TRUE(::IsWindowVisible(setup.Control(idImage1))) << "marked as compressed";
   EXPECT_FALSE(::IsWindowVisible(setup.Control(idCheckBox2))) << "no AutoStart program";
+  EXPECT_TRUE(setup.WaitForFocus(setup.Control(idBitBtn1))) << "OK has the focus, so Space installs; it is on " << ::GetDlgCtrlID(setup.Focus());
 
   // The info dialog names the runtime's file version.
   setup.Click(main, idBitBtn3);
@@ -247,7 +251,7 @@ TEST_F(Installer, LockedFolderCannotBeChanged) {
   EXPECT_TRUE(setup.WaitForExit());
 }
 
-TEST_F(Installer, DamagedInstallerInstallsNothing) {
+TEST_F(Installer, DamagedInstallerInstallsNothingAndReadsNoLeftoverList) {
   const std::string exe = Build(StandardOptions(work + "never"));
   std::string bytes = ReadFile(exe);
   // One byte in the middle of data.bin's bytes.
@@ -256,6 +260,14 @@ TEST_F(Installer, DamagedInstallerInstallsNothing) {
   bytes[at + 10] = static_cast<char>(bytes[at + 10] ^ 0x40);
   WriteFile(exe, bytes);
 
+  // The list of an earlier installer that was killed.
+  SetupListOptions earlier;
+  earlier.Title = "Earlier Setup";
+  earlier.Path = work + "earlier";
+  earlier.Locked = true;
+  const std::string leftover = TempPath() + "Setup.~lst";
+  WriteFile(leftover, BuildSetupList(earlier));
+
   const std::string target = work + "existing\\";
   ::CreateDirectoryA(target.c_str(), nullptr);
   SetupProcess setup(exe);
@@ -263,6 +275,8 @@ TEST_F(Installer, DamagedInstallerInstallsNothing) {
   ASSERT_NE(nullptr, main);
   EXPECT_EQ("", WindowText(main)) << "no setup list: no title";
   EXPECT_EQ(TempPath(), WindowText(setup.Control(idEdit1))) << "no setup list: the temporary folder";
+  EXPECT_FALSE(::GetWindowLongA(setup.Control(idEdit1), GWL_STYLE) & ES_READONLY) << "no setup list: not locked";
+  EXPECT_FALSE(Exists(leftover)) << "the leftover list is removed";
   SetWindowTextTo(setup.Control(idEdit1), target);
   setup.Click(main, idBitBtn1);
   HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
@@ -271,6 +285,127 @@ TEST_F(Installer, DamagedInstallerInstallsNothing) {
   Answer(count, IDOK);
   EXPECT_TRUE(setup.WaitForExit());
   EXPECT_EQ(0, CountFiles(target));
+  ::DeleteFileA(leftover.c_str());
+}
+
+TEST_F(Installer, FailedReloadShowsTheErrorAndCopiesNothing) {
+  const std::string home = work + "app\\";
+  ::CreateDirectoryA(home.c_str(), nullptr);
+  const std::string target = work + "reloaded";
+  const std::string exe = Build("--title Reload --path \"" + target + "\" \"" + payload + "data.bin\"",
+                                home + "setup.exe");
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ("Reload", WindowText(main));
+
+  // The running installer's own file is replaced by one without a valid
+  // container: its folder is moved away (the open file goes with it) and a
+  // damaged copy takes its place.
+  ASSERT_TRUE(::MoveFileA((work + "app").c_str(), (work + "app.moved").c_str()));
+  ::CreateDirectoryA(home.c_str(), nullptr);
+  std::string bytes = ReadFile(work + "app.moved\\setup.exe");
+  bytes[bytes.size() - 50] = static_cast<char>(bytes[bytes.size() - 50] ^ 1);
+  WriteFile(exe, bytes);
+
+  setup.Click(main, idBitBtn1);
+  HWND error = setup.WaitForWindow("#32770");
+  ASSERT_NE(nullptr, error) << "the failed reload is reported";
+  EXPECT_EQ(nullptr, FindProcessWindow(setup.ProcessId(), rtl::kMessageFormClass, true))
+      << "no folder question";
+  EXPECT_NE(std::string::npos, WindowText(::GetDlgItem(error, 0xFFFF)).find("File doesn't contain ExtraResources"));
+  Answer(error, IDOK);
+  EXPECT_FALSE(Exists(target)) << "nothing copied, no folder made";
+  setup.Click(main, idBitBtn2);
+  EXPECT_TRUE(setup.WaitForExit());
+}
+
+TEST_F(Installer, FocusAtStartAfterAMessageBoxAndInTheInfoDialog) {
+  const std::string exe = Build("--title Focus --path \"" + work + "not\\there\" \"" + payload + "data.bin\"");
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  HWND edit = setup.Control(idEdit1);
+  EXPECT_TRUE(setup.WaitForFocus(edit)) << "the folder field has the focus at start";
+
+  setup.Click(main, idBitBtn1);
+  HWND question = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, question);
+  EXPECT_TRUE(setup.WaitForFocus(::GetDlgItem(question, IDYES)));
+  Answer(question, IDNO);
+  EXPECT_TRUE(setup.WaitForFocus(edit)) << "back in the folder field after the question";
+
+  // The info dialog, twice, with the main window moved in between: centred
+  // over it and with the focus on OK at every opening.
+  for (int opening = 0; opening < 2; ++opening) {
+    ::SetWindowPos(main, nullptr, 40 + 200 * opening, 30 + 100 * opening, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    setup.Click(main, idBitBtn3);
+    HWND infos = setup.WaitForWindow(kInfosFormClass);
+    ASSERT_NE(nullptr, infos) << opening;
+    EXPECT_TRUE(setup.WaitForFocus(::GetDlgItem(infos, idInfoBitBtn1))) << opening;
+    RECT m, i;
+    ::GetWindowRect(main, &m);
+    ::GetWindowRect(infos, &i);
+    EXPECT_NEAR((m.left + m.right) / 2, (i.left + i.right) / 2, 1) << opening;
+    EXPECT_NEAR((m.top + m.bottom) / 2, (i.top + i.bottom) / 2, 1) << opening;
+    Answer(infos, idInfoBitBtn1);
+    EXPECT_TRUE(setup.WaitForFocus(edit)) << "back in the folder field after the info dialog " << opening;
+  }
+  EXPECT_FALSE(Exists(work + "not")) << "No to the question creates nothing";
+  setup.Click(main, idBitBtn2);
+  EXPECT_TRUE(setup.WaitForExit());
+}
+
+TEST_F(Installer, WithoutPathProposesTheTemporaryFolderAndInstallsNamesWithDots) {
+  WriteFile(payload + "notes..txt", "notes");
+  const std::string exe = Build("--title Plain \"" + payload + "notes..txt\" \"" + payload + "data.bin\"");
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ(TempPath(), WindowText(setup.Control(idEdit1)));
+  EXPECT_TRUE(::IsWindowEnabled(setup.Control(idBitBtn1)));
+
+  const std::string target = work + "plain\\";
+  ::CreateDirectoryA(target.c_str(), nullptr);
+  SetWindowTextTo(setup.Control(idEdit1), target);
+  setup.Click(main, idBitBtn1);
+  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, count);
+  EXPECT_EQ(Pick("2 files copied.", "Es wurden 2 Dateien kopiert."), WindowText(::GetDlgItem(count, rtl::kMessageTextID)));
+  Answer(count, IDOK);
+  EXPECT_TRUE(setup.WaitForExit());
+  EXPECT_EQ("notes", ReadFile(target + "notes..txt"));
+  EXPECT_EQ(binary, ReadFile(target + "data.bin"));
+}
+
+TEST_F(Installer, TargetFolderAsLongAsTheFinalNamesAllow) {
+  // The folder and "\\data.bin" make 259 characters, the longest path the
+  // system takes: the final name fits, and so must every scratch name.
+  const std::string exe = Build("\"" + payload + "data.bin\"");
+  std::string target = work + "long";
+  ASSERT_TRUE(::CreateDirectoryA(target.c_str(), nullptr));
+  while (target.size() + 9 < 259) {
+    // A backslash and a name of at most 99 characters at a time; never a
+    // last step of the backslash alone.
+    const size_t room = 259 - 9 - target.size();
+    const size_t step = room > 100 ? (room == 101 ? 50 : 100) : room;
+    target += "\\" + std::string(step - 1, 'd');
+    ASSERT_TRUE(::CreateDirectoryA(target.c_str(), nullptr)) << target.size();
+  }
+  ASSERT_EQ(259u, target.size() + 9);
+
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  SetWindowTextTo(setup.Control(idEdit1), target);
+  setup.Click(main, idBitBtn1);
+  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, count);
+  EXPECT_EQ(Pick("1 files copied.", "Es wurden 1 Dateien kopiert."), WindowText(::GetDlgItem(count, rtl::kMessageTextID)));
+  Answer(count, IDOK);
+  EXPECT_TRUE(setup.WaitForExit());
+  EXPECT_EQ(binary, ReadFile(target + "\\data.bin"));
+  EXPECT_EQ(1, CountFiles(target + "\\")) << "no scratch file left";
 }
 
 TEST_F(Installer, HostileNameWritesNothing) {
@@ -291,7 +426,6 @@ TEST_F(Installer, HostileNameWritesNothing) {
     WriteContainer(out, {{0, kSetupListName, &listStream}, {1, "good.txt", &good}, {2, "..\\evil.txt", &evil}});
   }
   const std::string target = work + "target\\";
-  ::CreateDirectoryA(target.c_str(), nullptr);
 
   SetupProcess setup(exe);
   HWND main = setup.MainWindow();
@@ -300,10 +434,14 @@ TEST_F(Installer, HostileNameWritesNothing) {
   setup.Click(main, idBitBtn1);
   HWND error = setup.WaitForWindow("#32770");
   ASSERT_NE(nullptr, error) << "the refusal is reported";
+  EXPECT_EQ(nullptr, FindProcessWindow(setup.ProcessId(), rtl::kMessageFormClass, true))
+      << "refused before the folder question";
   const std::string text = WindowText(::GetDlgItem(error, 0xFFFF));
   EXPECT_NE(std::string::npos, text.find("..\\evil.txt")) << text;
+  EXPECT_NE(std::string::npos, text.find(Pick("folder separator", "Ordnertrennzeichen"))) << text;
+  EXPECT_EQ(German(), text.find("separator") == std::string::npos) << "one language throughout: " << text;
   Answer(error, IDOK);
-  EXPECT_EQ(0, CountFiles(target));
+  EXPECT_FALSE(Exists(target)) << "no folder made";
   EXPECT_FALSE(Exists(work + "evil.txt"));
   EXPECT_NE(nullptr, setup.MainWindow()) << "the window stays";
   setup.Click(main, idBitBtn2);
@@ -322,8 +460,11 @@ TEST_F(Installer, BuilderRefusesBadInputAndWritesNothing) {
       {"same bare name twice", "\"" + payload + "data.bin\" \"" + work + "payload\\..\\payload\\data.bin\"", 1},
       {"reserved device name", "\"" + payload + "empty.dat\" \"" + payload + "..\\CON.txt\"", 1},
       {"info with a leading blank", "--info \" padded\" \"" + payload + "data.bin\"", 1},
-      // Scrambled, this title starts with a blank, which an INI line loses.
+      // Scrambled, these start or end with a character that the setup
+      // list's reader cuts off, and would come back garbled.
       {"title that scrambles badly", "--title \"\xBBx\" \"" + payload + "data.bin\"", 1},
+      {"title \"\xA7 Tools\"", "--title \"\xA7 Tools\" \"" + payload + "data.bin\"", 1},
+      {"path \"\xB5Tools\"", "--path \"\xB5Tools\" \"" + payload + "data.bin\"", 1},
       {"no output named", "", 2},
   };
   for (const auto& c : cases) {

@@ -49,6 +49,23 @@ DWORD SetupProcess::ExitCode() {
 
 HWND SetupProcess::Control(int id) { return ::GetDlgItem(MainWindow(), id); }
 
+HWND SetupProcess::Focus() {
+  // The focus belongs to the installer's thread; only this call sees it from
+  // another process.
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  return ::GetGUIThreadInfo(FInfo.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool SetupProcess::WaitForFocus(HWND window, DWORD timeout) {
+  const DWORD start = ::GetTickCount();
+  do {
+    if (Focus() == window) return true;
+    ::Sleep(25);
+  } while (::GetTickCount() - start < timeout);
+  return false;
+}
+
 void SetupProcess::Click(HWND window, int id) {
   ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(::GetDlgItem(window, id)));

@@ -21,8 +21,13 @@ public:
   HWND WaitForWindow(const char* className, DWORD timeout = 20000);
   bool WaitForExit(DWORD timeout = 20000);
   DWORD ExitCode();
+  DWORD ProcessId() const { return FInfo.dwProcessId; }
 
   HWND Control(int id);
+  // The installer's window that has the keyboard focus, or null.
+  HWND Focus();
+  // Waits until Window has the focus; false after Timeout milliseconds.
+  bool WaitForFocus(HWND window, DWORD timeout = 5000);
   // Posts the click, so that a modal dialog it opens does not block us.
   void Click(HWND window, int id);
 
