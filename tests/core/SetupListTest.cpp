@@ -88,27 +88,6 @@ TEST(SetupList, BuiltTextRoundTripsThroughUnscrambling) {
   EXPECT_EQ(std::string::npos, text.find("Demo Setup"));
 }
 
-TEST(SetupList, ReaderViewOfAValue) {
-  const struct {
-    std::string value, read;
-  } cases[] = {
-      {" a ", "a"},
-      {"\t\v\fa\x1A", "a"},
-      {"a b\tc", "a b\tc"},
-      {"\"quoted\"", "quoted"},
-      {"'quoted'", "quoted"},
-      {"\"half", "\"half"},
-      {"\"mixed'", "\"mixed'"},
-      {"\"", "\""},
-      {" \"x\" ", "x"},
-      {"a\r\nb", "a"},
-      {std::string("a\0b", 3), "a"},
-      {"\xA0x\xA0", "\xA0x\xA0"},
-      {std::string(2050, 'x'), std::string(2047, 'x')},
-  };
-  for (const auto& c : cases) EXPECT_EQ(c.read, IniReaderView(c.value)) << c.value;
-}
-
 TEST(SetupList, ValuesAnIniLineCannotCarryAreRefused) {
   for (const char* bad : {"a\r\nb", "a\nb", " lead", "trail ", "\ttab", "\x1A" "eof", "ff\f", "\"quoted\"",
                           "'quoted'"})
