@@ -474,3 +474,17 @@ TEST_F(Installer, BuilderRefusesBadInputAndWritesNothing) {
     ::DeleteFileA(out.c_str());
   }
 }
+
+TEST(InstallerManifest, AsksForTheHighestRightsTheUserHas) {
+  // With the installer detection off, only the manifest can bring the
+  // elevation prompt that an install under the programs folder needs.
+  HMODULE image = ::LoadLibraryExA(kRuntime.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(nullptr, image);
+  HRSRC found = ::FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+  ASSERT_NE(nullptr, found);
+  const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(image, found)));
+  const std::string manifest(bytes, ::SizeofResource(image, found));
+  ::FreeLibrary(image);
+  EXPECT_NE(std::string::npos, manifest.find("level=\"highestAvailable\"")) << manifest;
+  EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls")) << manifest;
+}
