@@ -120,8 +120,8 @@ HWND TForm::FocusTarget() const {
     return (::GetWindowLongA(control, GWL_STYLE) & (need | WS_VISIBLE | WS_DISABLED)) == (need | WS_VISIBLE);
   };
   if (FActiveControl && ::IsChild(Handle(), FActiveControl) && takesFocus(FActiveControl, 0)) return FActiveControl;
-  // The first tab stop by the controls' own styles: the system's dialog
-  // search finds none while the form itself is hidden (Wine).
+  // The first tab stop, judged by the controls' own styles, so that the
+  // answer is the same before the form is shown as after.
   for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
     if (takesFocus(child, WS_TABSTOP)) return child;
   return nullptr;
@@ -196,9 +196,9 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (focus && ::IsChild(Handle(), focus)) FActiveControl = focus;
       } else if (!HIWORD(wParam)) {
         // The default handling gives the focus to the form itself, where
-        // no key reaches a control and no caret shows.
-        // A hidden form may hold a stale focus of its own (Wine gives one
-        // at creation): the remembered control wins.
+        // no key reaches a control and no caret shows. A focus the form
+        // held before it was shown may be stale: the remembered control
+        // wins over it.
         if (const HWND control = FocusTarget()) {
           ::SetFocus(control);
           return 0;
