@@ -76,6 +76,25 @@ TEST_F(WatcherCycle, NoPageTextFromAnEmptyUrlOrAServerThatNeverAnswers) {
   EXPECT_EQ(4, server->Connections()) << "four attempts";
 }
 
+TEST_F(WatcherCycle, EachAttemptStartsEmptyAndAnOversizedPageIsNoPage) {
+  // The failed attempt's body must not stand before the next one's page.
+  server->FailNext(1, "IP: 80.9.9.9 /");
+  server->SetPage("IP: 80.1.2.3 /");
+  PageOptions(server->Url(), "IP: ", " /");
+  StartInTray();
+  ASSERT_TRUE(WaitForFile(TextFile, "80.1.2.3"));
+  EXPECT_EQ(2, server->Connections());
+
+  watcher.reset();
+  tray = std::make_unique<TrayRecorder>();
+  server->SetPage(std::string(2 * 1024 * 1024, ' ') + "80.1.2.4");
+  PageOptions(server->Url());
+  StartInTray();
+  ASSERT_TRUE(WaitForLocation("Error")) << "no page within the limit of 1 MiB";
+  EXPECT_EQ(2 + 4, server->Connections());
+  EXPECT_EQ("80.1.2.3", ReadFileBytes(TextFile));
+}
+
 TEST_F(WatcherCycle, InvalidAddressThenAValidOneMovesTheBoldLabel) {
   server->SetPage("IP: 10.0.0 </b>");
   PageOptions(server->Url(), "IP:", "</b>");

@@ -27,6 +27,12 @@ void TPageServer::SetDropping(bool dropping) {
   FDropping = dropping;
 }
 
+void TPageServer::FailNext(int count, const std::string& body) {
+  std::lock_guard<std::mutex> lock(FMutex);
+  FFailing = count;
+  FFailBody = body;
+}
+
 std::string TPageServer::LastRequest() const {
   std::lock_guard<std::mutex> lock(FMutex);
   return FLastRequest;
@@ -54,14 +60,19 @@ void TPageServer::Serve(unsigned long long socket) {
     request.append(buffer, static_cast<size_t>(n));
     if (request.size() > 65536) return;
   }
-  std::string page;
+  std::string page, status = "200 OK";
   {
     std::lock_guard<std::mutex> lock(FMutex);
     FLastRequest = request;
     if (FDropping) return;
     page = FPage;
+    if (FFailing > 0) {
+      --FFailing;
+      page = FFailBody;
+      status = "500 Internal Server Error";
+    }
   }
-  const std::string answer = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+  const std::string answer = "HTTP/1.0 " + status + "\r\nContent-Type: text/html\r\nContent-Length: " +
                              std::to_string(page.size()) + "\r\nConnection: close\r\n\r\n" + page;
   size_t at = 0;
   for (int slice = 0; slice < 50 && !FStop && at < answer.size(); ++slice) {

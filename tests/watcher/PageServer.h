@@ -23,6 +23,8 @@ public:
   void SetPage(const std::string& body);
   // Drop: close every connection without an answer.
   void SetDropping(bool dropping);
+  // The next Count connections get status 500 with Body.
+  void FailNext(int count, const std::string& body);
   int Connections() const { return FConnections; }
   // The last request's bytes up to its empty line.
   std::string LastRequest() const;
@@ -35,6 +37,8 @@ private:
   mutable std::mutex FMutex;
   std::string FPage, FLastRequest;
   bool FDropping = false;
+  int FFailing = 0;
+  std::string FFailBody;
   std::atomic<int> FConnections{0};
   std::atomic<bool> FStop{false};
   std::thread FThread;
