@@ -30,12 +30,16 @@ void TSettings::Timer1Timer() {
   // While the window is open the timer rests; OK runs a cycle and starts it.
   if (Visible()) return;
   if (CheckRunning) return;
-  CheckRunning = true;
   CheckIP();
-  CheckRunning = false;
 }
 
 void TSettings::CheckIP() {
+  // A cycle run by OK or at start may find the timer running; a tick must
+  // not start a second cycle while this one waits in Get. The nested cycle
+  // of the intranet check runs inside this one.
+  Timer1->SetEnabled(false);
+  const bool outer = CheckRunning;
+  CheckRunning = true;
   try {
     RunCheck();
   } catch (...) {
@@ -44,6 +48,7 @@ void TSettings::CheckIP() {
     rtl::Application().HandleException();
     StartTimer();
   }
+  CheckRunning = outer;
 }
 
 void TSettings::RunCheck() {
@@ -118,6 +123,9 @@ std::string TSettings::GetHTTPFile(const std::string& url) {
   Memo1.clear();
   for (int attempt = 0; attempt < kFetchAttempts; ++attempt) {
     if (attempt > 0) ::Sleep(kFetchRetryWait);
+    // OK can run a cycle while another one waits in Get: the client is
+    // busy, and its stream and URL belong to that request.
+    if (HttpCli1->State() != hsReady) continue;
     // A fresh stream each time: a failed attempt's bytes never stand
     // before the next attempt's page.
     rtl::TMemoryStream stream;

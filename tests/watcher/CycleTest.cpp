@@ -206,6 +206,23 @@ TEST_F(WatcherCycle, TicksRestWhileTheWindowIsOpenAndAbortStartsThemAgain) {
   EXPECT_FALSE(::IsWindowVisible(Settings()));
 }
 
+TEST_F(WatcherCycle, OkWhileAFetchWaitsLeavesThatFetchAlone) {
+  server->SetDelay(3000);
+  server->SetPage("80.1.2.3");
+  PageOptions(server->Url());
+  StartInTray();
+  ASSERT_TRUE(PumpUntil([&] { return server->Connections() == 1; }));
+  // Get keeps the messages moving: the window opens, and OK runs a cycle
+  // inside the waiting one. The busy client refuses that cycle's fetch.
+  ::PostMessageA(Settings(), kTrayCallbackMessage, kTrayIconID, WM_LBUTTONDBLCLK);
+  ASSERT_NE(nullptr, WaitForSettingsShown());
+  Click(Control(idBitBtn1));
+  ASSERT_TRUE(WaitForFile(TextFile, "80.1.2.3")) << "the waiting fetch still gets its page";
+  ASSERT_TRUE(WaitForLocation("OnlyWeb"));
+  EXPECT_EQ(1, server->Connections());
+  EXPECT_EQ("Orvandel (80.1.2.3)", LastModify().Tip);
+}
+
 TEST_F(WatcherCycle, LeavingTheIntranetFieldProposesTheHostName) {
   PageOptions("");
   Start();

@@ -23,6 +23,9 @@ public:
   void SetPage(const std::string& body);
   // Drop: close every connection without an answer.
   void SetDropping(bool dropping);
+  // Each answer waits this long after the request (in slices, so that the
+  // destructor still ends the wait).
+  void SetDelay(int milliseconds) { FDelay = milliseconds; }
   // The next Count connections get status 500 with Body.
   void FailNext(int count, const std::string& body);
   int Connections() const { return FConnections; }
@@ -40,6 +43,7 @@ private:
   int FFailing = 0;
   std::string FFailBody;
   std::atomic<int> FConnections{0};
+  std::atomic<int> FDelay{0};
   std::atomic<bool> FStop{false};
   std::thread FThread;
 };
