@@ -10,6 +10,7 @@
 #include "rtl/win32/Forms.h"
 #include "rtl/win32/GroupControls.h"
 #include "rtl/win32/Menus.h"
+#include "ui/BarMenus.h"
 #include "ui/Spin.h"
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
@@ -81,7 +82,7 @@ private:
   std::unique_ptr<rtl::TButton> BitBtn1, BitBtn2, BitBtn3;
 
   rtl::TImageList ImageList1{16, 16};
-  rtl::TPopupMenu PopupMenu1;
+  ui::TBcBarPopupMenu PopupMenu1;
   int Options1 = 0, Help1 = 0, Info1 = 0, Hide1 = 0, Exit1 = 0;
 
   TTrayIcon TrayData;
