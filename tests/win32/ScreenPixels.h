@@ -1,0 +1,89 @@
+#pragma once
+// A copy of part of the screen, for tests that look at what a window shows:
+// read pixels from it and save it as a .bmp for a person to look at.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class ScreenPixels {
+public:
+  // Copies the screen rectangle R; empty when the screen cannot be read.
+  explicit ScreenPixels(const RECT& r) : FLeft(r.left), FTop(r.top), FWidth(r.right - r.left), FHeight(r.bottom - r.top) {
+    if (FWidth <= 0 || FHeight <= 0) return;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info = Info();
+    void* bits = nullptr;
+    HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && section && bits) {
+      HGDIOBJ old = ::SelectObject(memory, section);
+      if (::BitBlt(memory, 0, 0, FWidth, FHeight, screen, FLeft, FTop, SRCCOPY)) {
+        ::GdiFlush();
+        const auto* words = static_cast<const std::uint32_t*>(bits);
+        FWords.assign(words, words + static_cast<size_t>(FWidth) * FHeight);
+      }
+      ::SelectObject(memory, old);
+    }
+    if (section) ::DeleteObject(section);
+    if (memory) ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
+  }
+
+  bool Empty() const { return FWords.empty(); }
+  int Width() const { return FWidth; }
+  int Height() const { return FHeight; }
+  // The colour at (X, Y) of the copy, as a COLORREF; CLR_INVALID outside.
+  COLORREF At(int x, int y) const {
+    if (Empty() || x < 0 || y < 0 || x >= FWidth || y >= FHeight) return CLR_INVALID;
+    const std::uint32_t w = FWords[static_cast<size_t>(y) * FWidth + x];
+    return RGB(w >> 16 & 0xFF, w >> 8 & 0xFF, w & 0xFF);
+  }
+
+  bool SaveBmp(const std::string& path) const {
+    if (Empty()) return false;
+    std::ofstream out(path, std::ios::binary);
+    const BITMAPINFO info = Info();
+    const DWORD dataSize = static_cast<DWORD>(FWords.size() * 4);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + dataSize;
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(reinterpret_cast<const char*>(FWords.data()), dataSize);
+    return static_cast<bool>(out);
+  }
+
+private:
+  BITMAPINFO Info() const {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = FWidth;
+    info.bmiHeader.biHeight = -FHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+  }
+
+  int FLeft, FTop, FWidth, FHeight;
+  std::vector<std::uint32_t> FWords;
+};
+
+// Equal within Tolerance per channel.
+inline bool Near(COLORREF a, COLORREF b, int tolerance = 0) {
+  if (a == CLR_INVALID || b == CLR_INVALID) return false;
+  return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+         std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+// The folder for screenshots: ORV_SHOT_DIR, or the current one.
+inline std::string ShotPath(const std::string& name) {
+  const char* dir = std::getenv("ORV_SHOT_DIR");
+  return (dir && *dir ? std::string(dir) + "\\" : std::string()) + name;
+}
