@@ -1,5 +1,5 @@
 #pragma once
-// A copy of part of the screen, for tests that look at what a window shows:
+// A copy of what the screen or a window shows, for tests that look at it:
 // read pixels from it and save it as a .bmp for a person to look at.
 
 #include <windows.h>
@@ -13,25 +13,14 @@
 class ScreenPixels {
 public:
   // Copies the screen rectangle R; empty when the screen cannot be read.
-  explicit ScreenPixels(const RECT& r) : FLeft(r.left), FTop(r.top), FWidth(r.right - r.left), FHeight(r.bottom - r.top) {
-    if (FWidth <= 0 || FHeight <= 0) return;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info = Info();
-    void* bits = nullptr;
-    HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && section && bits) {
-      HGDIOBJ old = ::SelectObject(memory, section);
-      if (::BitBlt(memory, 0, 0, FWidth, FHeight, screen, FLeft, FTop, SRCCOPY)) {
-        ::GdiFlush();
-        const auto* words = static_cast<const std::uint32_t*>(bits);
-        FWords.assign(words, words + static_cast<size_t>(FWidth) * FHeight);
-      }
-      ::SelectObject(memory, old);
-    }
-    if (section) ::DeleteObject(section);
-    if (memory) ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+  explicit ScreenPixels(const RECT& r) { Copy(nullptr, r); }
+  // Copies a window of this process, frame included, from the window
+  // itself: Wine puts what a window painted on the screen a little later,
+  // and not while its own thread is busy in a menu's loop.
+  explicit ScreenPixels(HWND window) {
+    RECT r{};
+    ::GetWindowRect(window, &r);
+    Copy(window, {0, 0, r.right - r.left, r.bottom - r.top});
   }
 
   bool Empty() const { return FWords.empty(); }
@@ -60,6 +49,30 @@ public:
   }
 
 private:
+  void Copy(HWND window, const RECT& r) {
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
+    if (FWidth <= 0 || FHeight <= 0) return;
+    HDC source = window ? ::GetWindowDC(window) : ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(source);
+    BITMAPINFO info = Info();
+    void* bits = nullptr;
+    HBITMAP section = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && section && bits) {
+      HGDIOBJ old = ::SelectObject(memory, section);
+      if (::BitBlt(memory, 0, 0, FWidth, FHeight, source, r.left, r.top, SRCCOPY)) {
+        ::GdiFlush();
+        const auto* words = static_cast<const std::uint32_t*>(bits);
+        FWords.assign(words, words + static_cast<size_t>(FWidth) * FHeight);
+        for (std::uint32_t& w : FWords) w |= 0xFF000000u;  // opaque, for viewers that honour alpha
+      }
+      ::SelectObject(memory, old);
+    }
+    if (section) ::DeleteObject(section);
+    if (memory) ::DeleteDC(memory);
+    ::ReleaseDC(window, source);
+  }
+
   BITMAPINFO Info() const {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -71,7 +84,7 @@ private:
     return info;
   }
 
-  int FLeft, FTop, FWidth, FHeight;
+  int FWidth = 0, FHeight = 0;
   std::vector<std::uint32_t> FWords;
 };
 
