@@ -310,6 +310,7 @@ void TBcCustomBarPopupMenu::Refresh() {
 }
 
 void TBcCustomBarPopupMenu::Popup(HWND owner, int x, int y) {
+  if (Tracking()) return;  // the open menu keeps its bar
   FBarCache.SetNeedsRebuild(true);
   rtl::TPopupMenu::Popup(owner, x, y);
 }

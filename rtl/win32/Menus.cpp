@@ -128,6 +128,8 @@ TMenuItem* TMenuItem::Add(std::unique_ptr<TMenuItem> item) {
 }
 
 void TMenuItem::Delete(int index) {
+  TMenuItem* going = FItems.at(static_cast<size_t>(index)).get();
+  if (TPopupMenu* menu = GetParentMenu()) menu->Forget(going);
   FItems.erase(FItems.begin() + index);
   Changed(true);
 }
@@ -316,6 +318,16 @@ void TPopupMenu::AppendItems(HMENU menu, const TMenuItem& parent) {
   }
 }
 
+void TPopupMenu::Forget(const TMenuItem* item) {
+  for (TMenuItem*& known : FCommands) {
+    for (const TMenuItem* up = known; up; up = up->Parent())
+      if (up == item) {
+        known = nullptr;
+        break;
+      }
+  }
+}
+
 HWND TPopupMenu::OpenMenuWindow() {
   HWND window = ::FindWindowA("#32768", nullptr);
   return window && ::IsWindowVisible(window) ? window : nullptr;
@@ -326,7 +338,7 @@ LRESULT TPopupMenu::OwnerMessage(UINT message, WPARAM, LPARAM lParam, bool& hand
   // names no item of this menu is left to the default handling.
   auto known = [this](ULONG_PTR data) -> TMenuItem* {
     auto* item = reinterpret_cast<TMenuItem*>(data);
-    return std::find(FCommands.begin(), FCommands.end(), item) != FCommands.end() ? item : nullptr;
+    return item && std::find(FCommands.begin(), FCommands.end(), item) != FCommands.end() ? item : nullptr;
   };
   if (message == WM_MEASUREITEM) {
     auto* request = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -361,18 +373,23 @@ LRESULT TPopupMenu::OwnerMessage(UINT message, WPARAM, LPARAM lParam, bool& hand
 }
 
 void TPopupMenu::Popup(HWND owner, int x, int y) {
+  // The open menu's loop handles the owner's messages, a tray icon's click
+  // among them; building anew here would destroy the menu it is tracking.
+  if (FTracking) return;
   Build();
   HWND tracker = owner;
   if (FOwnerDraw) {
     if (!FWindow) FWindow = std::make_unique<OwnerWindow>(*this);
     tracker = FWindow->Handle();
   }
+  FTracking = true;
   const UINT chosen = static_cast<UINT>(
       ::TrackPopupMenu(FMenu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, tracker, nullptr));
+  FTracking = false;
   // The system's advice for menus of background windows: without a message
   // after it, the menu of a tray icon opens only every second time.
   ::PostMessageA(owner, WM_NULL, 0, 0);
-  if (chosen == 0 || chosen > FCommands.size()) return;
+  if (chosen == 0 || chosen > FCommands.size() || !FCommands[chosen - 1]) return;
   // A copy: the handler may change the menu, and with it this item.
   const std::function<void()> handler = FCommands[chosen - 1]->OnClick;
   if (handler) handler();

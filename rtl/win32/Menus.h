@@ -148,8 +148,10 @@ public:
   virtual void Loaded();
 
   // Shows the menu at a screen position for Owner. The chosen item's
-  // handler runs after the menu has closed, not inside its loop.
+  // handler runs after the menu has closed, not inside its loop. A call
+  // while the menu is open (from a message its loop handles) does nothing.
   virtual void Popup(HWND owner, int x, int y);
+  bool Tracking() const { return FTracking; }
   // The menu's window while it is open (for tests and drawing).
   static HWND OpenMenuWindow();
 
@@ -162,8 +164,12 @@ protected:
   virtual HFONT MeasureFont() const;
 
 private:
+  friend class TMenuItem;
   class OwnerWindow;
   void Build();
+  // An item that is about to go, with the items below it: the open menu's
+  // requests for it are ignored from now on.
+  void Forget(const TMenuItem* item);
   void AppendItems(HMENU menu, const TMenuItem& parent);
   LRESULT OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
@@ -174,6 +180,7 @@ private:
   Font FSystemFont;
   bool FOwnerDraw = false;
   bool FLoading = false;
+  bool FTracking = false;
 };
 
 }  // namespace rtl

@@ -107,4 +107,35 @@ TEST(BarMenuPopup, DisabledItemEmbossedOnScreen) {
   }
 }
 
+TEST(BarMenuPopup, ShowingOrChangingTheOpenMenuFromItsLoop) {
+  ui::TBcBarPopupMenu menu;
+  bool clicked = false;
+  menu.AddItem("&First", -1, [&] { clicked = true; });
+  menu.AddSeparator();
+  menu.AddItem("&Second", -1, nullptr);
+  bool stillOpen = false;
+  const bool seen = WithOpenMenu(menu, [&](HWND window) {
+    menu.Popup(nullptr, 0, 0);  // as a tray click handled inside the loop
+    menu.Items().Delete(2);
+    menu.Items().Items(0)->SetCaption("Changed");
+    ::InvalidateRect(window, nullptr, TRUE);
+    ::UpdateWindow(window);  // paints with an item gone and the bar to paint again
+    stillOpen = rtl::TPopupMenu::OpenMenuWindow() == window && ::IsWindow(window);
+    return true;
+  });
+  ASSERT_TRUE(seen);
+  EXPECT_TRUE(stillOpen) << "the second call left the open menu alone";
+  EXPECT_FALSE(menu.Tracking());
+
+  // Afterwards it opens as ever, with what is left.
+  int paintedItems = 0;
+  menu.Items().Items(0)->OnAdvancedDrawItem = [&](rtl::TMenuItem* item, HDC dc, const RECT& r, UINT state) {
+    ++paintedItems;
+    menu.DrawMenuItem(item, dc, r, state);
+  };
+  ASSERT_TRUE(WithOpenMenu(menu, [&](HWND) { return paintedItems > 0; }));
+  EXPECT_EQ(2, menu.Items().Count());
+  EXPECT_FALSE(clicked);
+}
+
 }  // namespace
