@@ -108,13 +108,7 @@ void FillGradient(HDC dc, const RECT& r, TColor start, TColor end, TGradientStyl
   const std::vector<std::uint32_t> words = GradientWords(static_cast<GradientDirection>(style), ColorToRGB(start),
                                                          ColorToRGB(end), width, height);
   if (words.empty()) return;
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = rtl::Dib32Info(width, height);
   ::SetDIBitsToDevice(dc, r.left, r.top, static_cast<DWORD>(width), static_cast<DWORD>(height), 0, 0, 0,
                       static_cast<UINT>(height), words.data(), &info, DIB_RGB_COLORS);
 }

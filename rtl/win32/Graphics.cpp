@@ -158,13 +158,7 @@ void TBitmap::SetSize32(int width, int height) {
     Take(Bitmap(), nullptr);
     return;
   }
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;  // top-down: row 0 first in memory
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
+  const BITMAPINFO info = Dib32Info(width, height);
   void* bits = nullptr;
   Bitmap section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!section || !bits) throw Exception(Format("A bitmap of %d x %d cannot be made", width, height));

@@ -82,6 +82,19 @@ private:
   mutable Font FHandle;
 };
 
+// The header of a 32-bit top-down bitmap of Width x Height: row 0 first in
+// memory, one word per pixel (blue, green, red, unused).
+inline BITMAPINFO Dib32Info(int width, int height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  return info;
+}
+
 // Transparent drawing of any bitmap: the pixels of its bottom-left pixel's
 // colour are left out. A monochrome bitmap is drawn in TextColour on the
 // colour of its set bits' background.

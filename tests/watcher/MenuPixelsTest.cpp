@@ -20,6 +20,9 @@ struct Style {
   bool xp;
 };
 
+// For the test's listing: the style's name, not its bytes.
+void PrintTo(const Style& style, std::ostream* out) { *out << style.name; }
+
 COLORREF Sys(int index) { return ::GetSysColor(index); }
 
 // S + Step * (E - S) / Span per channel, truncating.

@@ -9,19 +9,14 @@
 #include <vector>
 
 #include "rtl/win32/DeviceContext.h"
+#include "rtl/win32/Graphics.h"
 #include "rtl/win32/Handles.h"
 #include "ui/BarMenus.h"
 
 class BarMenuCanvas {
 public:
   BarMenuCanvas(int width, int height) : FWidth(width), FHeight(height), FDC(nullptr) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = rtl::Dib32Info(width, height);
     void* bits = nullptr;
     FBitmap.Reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     FBits = static_cast<std::uint32_t*>(bits);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "rtl/win32/Graphics.h"
+
 class ScreenPixels {
 public:
   // Copies the screen rectangle R; empty when the screen cannot be read.
@@ -73,16 +75,7 @@ private:
     ::ReleaseDC(window, source);
   }
 
-  BITMAPINFO Info() const {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = FWidth;
-    info.bmiHeader.biHeight = -FHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
-  }
+  BITMAPINFO Info() const { return rtl::Dib32Info(FWidth, FHeight); }
 
   int FWidth = 0, FHeight = 0;
   std::vector<std::uint32_t> FWords;
