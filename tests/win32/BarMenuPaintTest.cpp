@@ -133,6 +133,19 @@ TEST(BarMenuPaint, BarParts) {
          m.OnBeforeDrawBar = [](ui::TBcCustomBarPopupMenu*, HDC, const RECT&, bool& draw) { draw = false; };
        },
        [&](const Painted& p) { EXPECT_EQ(0, p.canvas->Count({0, 0, 25, p.height()}, start)); }},
+      {"a caption with highlight and shadow",
+       [&](TBcBarPopupMenu& m) {
+         m.Bar().BarCaption().SetVisible(true);
+         m.Bar().BarCaption().SetCaption("Caption");
+         m.Bar().BarCaption().SetHighlightColor(red);
+         m.Bar().BarCaption().SetShadowColor(blue);
+       },
+       [&](const Painted& p) {
+         const RECT bar{0, 0, 25, p.height()};
+         EXPECT_GT(p.canvas->Count(bar, RGB(255, 255, 255)), 10) << "the face";
+         EXPECT_GT(p.canvas->Count(bar, red), 3) << "the highlight";
+         EXPECT_GT(p.canvas->Count(bar, blue), 3) << "the shadow";
+       }},
       {"on the right", [](TBcBarPopupMenu& m) { m.Bar().SetSide(ui::sRight); },
        [&](const Painted& p) {
          const int right = p.rects[0].right;
@@ -360,6 +373,20 @@ TEST(BarMenuPaint, Separators) {
          const COLORREF fading = p.canvas->At(c.left + 4, row);
          EXPECT_LT(GetRValue(fading), GetRValue(menuColour));
          EXPECT_GT(GetRValue(fading), 0);
+       }},
+      {"faded round a text: a gap for it",
+       [](TBcBarPopupMenu& m, rtl::TMenuItem& s) {
+         m.Separators().SetFade(true);
+         m.Separators().SetFadeColor(RGB(0, 0, 0));
+         m.Separators().SetFadeWidth(4);
+         s.SetHint("iii");  // upright strokes: a row through them is mostly free
+       },
+       [&](const Painted& p, const RECT& c) {
+         const int row = c.top + 7, middle = (c.left + c.right) / 2;
+         EXPECT_EQ(RGB(0, 0, 0), p.canvas->At(c.left + 6, row));
+         EXPECT_EQ(RGB(0, 0, 0), p.canvas->At(c.right - 7, row));
+         EXPECT_LT(p.canvas->Count({middle - 3, row, middle + 4, row + 1}, RGB(0, 0, 0)), 5)
+             << "the text's place stays free of the line";
        }},
       {"short lines keep 12 pixels at either end",
        [](TBcBarPopupMenu& m, rtl::TMenuItem&) { m.Separators().SetSeparatorStyle(ui::ssShortLine); },
