@@ -345,8 +345,7 @@ void TBcCustomBarPopupMenu::Loaded() {
 
 bool TBcCustomBarPopupMenu::ItemCarriesBar(const rtl::TMenuItem& item) const {
   const rtl::TMenuItem* parent = item.Parent();
-  const bool topLevel = parent == &Items();
-  if (!topLevel) return ui::CarriesBar(FBar.Visible(), false, {}, 0);
+  if (parent != &Items()) return false;  // in a submenu
   std::vector<SiblingState> siblings;
   siblings.reserve(static_cast<size_t>(parent->Count()));
   for (int i = 0; i < parent->Count(); ++i) {

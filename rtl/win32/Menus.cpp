@@ -255,7 +255,7 @@ HFONT TPopupMenu::MeasureFont() const {
     NONCLIENTMETRICSA metrics{};
     metrics.cbSize = sizeof metrics;
     if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-      const_cast<Font&>(FSystemFont).Reset(::CreateFontIndirectA(&metrics.lfMenuFont));
+      FSystemFont.Reset(::CreateFontIndirectA(&metrics.lfMenuFont));
   }
   return FSystemFont ? FSystemFont.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }

@@ -177,7 +177,7 @@ private:
   Menu FMenu;
   std::unique_ptr<OwnerWindow> FWindow;
   std::vector<TMenuItem*> FCommands;  // command id - 1 -> item
-  Font FSystemFont;
+  mutable Font FSystemFont;  // made on first use
   bool FOwnerDraw = false;
   bool FLoading = false;
   bool FTracking = false;
