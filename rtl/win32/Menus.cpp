@@ -152,6 +152,16 @@ std::string WithoutPrefixes(const std::string& caption) {
   return text;
 }
 
+// The character after the caption's single "&", upper-cased; 0 for none.
+char MnemonicOf(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return static_cast<char>(std::toupper(static_cast<unsigned char>(caption[i + 1])));
+    ++i;  // "&&" is a literal ampersand
+  }
+  return 0;
+}
+
 SIZE TextSize(HDC dc, const std::string& text) {
   SIZE size{};
   ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
@@ -333,7 +343,7 @@ HWND TPopupMenu::OpenMenuWindow() {
   return window && ::IsWindowVisible(window) ? window : nullptr;
 }
 
-LRESULT TPopupMenu::OwnerMessage(UINT message, WPARAM, LPARAM lParam, bool& handled) {
+LRESULT TPopupMenu::OwnerMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   // Item data comes back from the system as we gave it; a request that
   // names no item of this menu is left to the default handling.
   auto known = [this](ULONG_PTR data) -> TMenuItem* {
@@ -353,6 +363,30 @@ LRESULT TPopupMenu::OwnerMessage(UINT message, WPARAM, LPARAM lParam, bool& hand
     request->itemWidth = static_cast<UINT>(std::max(width, 0));
     request->itemHeight = static_cast<UINT>(std::max(height, 0));
     return TRUE;
+  }
+  if (message == WM_MENUCHAR) {
+    // Windows leaves the mnemonics of owner-drawn items to their owner
+    // (Wine finds them in the item text itself and never asks).
+    auto menu = reinterpret_cast<HMENU>(lParam);
+    const char key = static_cast<char>(std::toupper(static_cast<unsigned char>(LOWORD(wParam))));
+    const int count = ::GetMenuItemCount(menu);
+    int first = -1, afterSelected = -1, selected = -1, matches = 0;
+    for (int position = 0; position < count && position < 4096; ++position) {
+      MENUITEMINFOA info{};
+      info.cbSize = sizeof info;
+      info.fMask = MIIM_DATA | MIIM_STATE;
+      if (!::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) continue;
+      if (info.fState & MFS_HILITE) selected = position;
+      const TMenuItem* item = known(info.dwItemData);
+      if (!item || key == 0 || MnemonicOf(item->Caption()) != key) continue;
+      ++matches;
+      if (first < 0) first = position;
+      if (afterSelected < 0 && selected >= 0 && position > selected) afterSelected = position;
+    }
+    if (matches == 0) return 0;
+    handled = true;
+    if (matches == 1) return MAKELRESULT(first, MNC_EXECUTE);
+    return MAKELRESULT(afterSelected >= 0 ? afterSelected : first, MNC_SELECT);  // several: step through them
   }
   if (message == WM_DRAWITEM) {
     auto* request = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/win32/ScreenPixels.h"
 #include "ui/BarMenus.h"
@@ -136,6 +137,32 @@ TEST(BarMenuPopup, ShowingOrChangingTheOpenMenuFromItsLoop) {
   ASSERT_TRUE(WithOpenMenu(menu, [&](HWND) { return paintedItems > 0; }));
   EXPECT_EQ(2, menu.Items().Count());
   EXPECT_FALSE(clicked);
+}
+
+TEST(BarMenuPopup, MnemonicsAskedOfTheOwner) {
+  ui::TBcBarPopupMenu menu;
+  menu.AddItem("&First", -1, nullptr);
+  menu.AddSeparator();
+  menu.AddItem("&Second", -1, nullptr);
+  menu.AddItem("S&ixth && &Seventh", -1, nullptr);  // "&&" is no mnemonic
+  menu.AddItem("&Same", -1, nullptr);
+  const struct {
+    char key;
+    LRESULT expected;
+  } cases[] = {{'f', MAKELRESULT(0, MNC_EXECUTE)}, {'F', MAKELRESULT(0, MNC_EXECUTE)},
+               {'i', MAKELRESULT(3, MNC_EXECUTE)}, {'s', MAKELRESULT(2, MNC_SELECT)},
+               {'z', 0},                           {'&', 0}};
+  std::vector<LRESULT> answers;
+  ASSERT_TRUE(WithOpenMenu(menu, [&](HWND window) {
+    auto hmenu = reinterpret_cast<LPARAM>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+    HWND owner = ::FindWindowA("OrvPopupMenuOwner", nullptr);
+    if (!hmenu || !owner) return false;
+    for (const auto& c : cases)
+      answers.push_back(::SendMessageA(owner, WM_MENUCHAR, MAKEWPARAM(static_cast<unsigned char>(c.key), MF_POPUP), hmenu));
+    return true;
+  }));
+  ASSERT_EQ(std::size(cases), answers.size());
+  for (size_t i = 0; i < answers.size(); ++i) EXPECT_EQ(cases[i].expected, answers[i]) << cases[i].key;
 }
 
 }  // namespace
