@@ -273,6 +273,7 @@ void DrawNormalItem(IBarMenusIntf& menu, HDC dc, const rtl::TMenuItem& item, REC
   // The caption and the shortcut.
   RECT t{g.right + 1 + (xpStyle ? 4 : 2), c.top, c.right - 1, c.bottom};
   UINT flags = DT_LEFT | DT_SINGLELINE | DT_EXPANDTABS;
+  if (menu.GetRightToLeft()) flags |= DT_RTLREADING | DT_RIGHT;
   if ((state & ODS_NOACCEL) && IsNt5OrLater()) flags |= DT_HIDEPREFIX;
   rtl::Font bold;
   std::unique_ptr<rtl::Selection> boldSelection;

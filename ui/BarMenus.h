@@ -285,6 +285,7 @@ public:
   virtual TBcBarMenusDrawModule* GetDrawModule() const = 0;
   virtual TBcBarProtected& GetBarCache() = 0;
   virtual rtl::TImageList* GetImages() const = 0;
+  virtual bool GetRightToLeft() const = 0;
 
 protected:
   ~IBarMenusIntf() = default;
@@ -326,6 +327,7 @@ public:
   TBcBarMenusDrawModule* GetDrawModule() const override { return FDrawModule; }
   TBcBarProtected& GetBarCache() override { return FBarCache; }
   rtl::TImageList* GetImages() const override { return Images; }
+  bool GetRightToLeft() const override { return RightToLeft; }
 
 protected:
   TBcBar& Bar() { return FBar; }

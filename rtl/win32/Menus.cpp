@@ -301,6 +301,7 @@ void TPopupMenu::AppendItems(HMENU menu, const TMenuItem& parent) {
       info.fMask |= MIIM_STRING | MIIM_STATE;
       info.dwTypeData = const_cast<char*>(text.c_str());
       if (item->RadioItem()) info.fType |= MFT_RADIOCHECK;
+      if (RightToLeft) info.fType |= MFT_RIGHTORDER;
       info.fState = (item->Checked() ? MFS_CHECKED : 0) | (item->Default() ? MFS_DEFAULT : 0) |
                     (item->Enabled() ? 0 : MFS_GRAYED);
       if (!FOwnerDraw) {

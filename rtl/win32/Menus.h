@@ -137,6 +137,8 @@ public:
   void SetCaption(int item, const std::string& caption);
 
   TImageList* Images = nullptr;
+  // Items read from right to left, their text against the right edge.
+  bool RightToLeft = false;
   // The items are measured and drawn by their hooks (or the library's own
   // painting) instead of by the system.
   bool OwnerDraw() const { return FOwnerDraw; }

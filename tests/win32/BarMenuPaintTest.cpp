@@ -257,6 +257,7 @@ TEST(BarMenuPaint, NormalItems) {
     std::function<void(rtl::TMenuItem&)> setup;
     bool selected;
     std::function<void(const Painted&, const RECT& content)> check;
+    bool rightToLeft = false;
   };
   const Case cases[] = {
       {"disabled: embossed", ui::msStandard, [](rtl::TMenuItem& i) { i.SetEnabled(false); }, false,
@@ -294,6 +295,13 @@ TEST(BarMenuPaint, NormalItems) {
        [&](const Painted& p, const RECT& c) {
          EXPECT_EQ(0, p.canvas->Count({c.left, c.top, c.left + 14, c.bottom}, Sys(COLOR_BTNTEXT)));
        }},
+      {"right to left: the caption against the right edge", ui::msStandard, nullptr, false,
+       [&](const Painted& p, const RECT& c) {
+         const int middle = (c.left + c.right) / 2;
+         EXPECT_EQ(0, p.canvas->Count({c.left, c.top, middle, c.bottom}, text));
+         EXPECT_GT(p.canvas->Count({middle, c.top, c.right, c.bottom}, text), 10);
+       },
+       true},
       {"a shortcut, right-aligned 10 pixels in", ui::msStandard,
        [](rtl::TMenuItem& i) { i.SetShortCut(rtl::scCtrl | 'O'); }, false,
        [&](const Painted& p, const RECT& c) {
@@ -308,6 +316,7 @@ TEST(BarMenuPaint, NormalItems) {
     TBcBarPopupMenu menu;
     PlainMenu(menu);
     menu.Images = &images;
+    menu.RightToLeft = c.rightToLeft;
     menu.SetMenuStyle(c.style);
     if (c.setup) c.setup(*menu.Items().Items(1));
     const Painted p = Paint(menu, c.selected ? 1 : -1);
