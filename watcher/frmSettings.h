@@ -14,6 +14,7 @@
 #include "net/HttpCli.h"
 #include "net/Ping.h"
 #include "rtl/win32/Timer.h"
+#include "ui/BarMenus.h"
 #include "ui/Spin.h"
 #include "watcher/core/WatchOutcome.h"
 #include "watcher/StateImages.h"
@@ -106,7 +107,7 @@ private:
   std::unique_ptr<rtl::TButton> BitBtn1, BitBtn2, BitBtn3;
 
   rtl::TImageList ImageList1{16, 16};
-  rtl::TPopupMenu PopupMenu1;
+  ui::TBcBarPopupMenu PopupMenu1;
   int Options1 = 0, Help1 = 0, Info1 = 0, Hide1 = 0, Exit1 = 0;
 
   TTrayIcon TrayData;

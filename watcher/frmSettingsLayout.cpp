@@ -103,7 +103,24 @@ void TSettings::CreateMenu() {
     rtl::Icon icon(LoadSmallIcon(name));
     ImageList1.AddIcon(icon.Get());
   }
+  PopupMenu1.BeginLoading();
   PopupMenu1.Images = &ImageList1;
+  PopupMenu1.Bar().SetGradientStart(rtl::clBtnFace);
+  PopupMenu1.Bar().SetGradientEnd(rtl::clWindowText);
+  PopupMenu1.Bar().SetWidth(25);
+  PopupMenu1.Bar().BarPicture().Picture().LoadFromResourceName(rtl::ModuleInstance(), "MENU_COMPUTER");
+  rtl::TFont& caption = PopupMenu1.Bar().BarCaption().Font();
+  caption.SetName("Arial");
+  caption.SetHeight(-16);
+  caption.SetStyle(rtl::fsBold | rtl::fsItalic);
+  caption.SetColor(rtl::clWhite);
+  caption.SetCharset(ANSI_CHARSET);
+  PopupMenu1.Bar().BarCaption().SetCaption("Orvandel");
+  for (rtl::TFont* font : {&PopupMenu1.Separators().Font(), &PopupMenu1.MenuFont()}) {
+    font->SetName("MS Sans Serif");
+    font->SetHeight(-11);
+    font->SetColor(rtl::clWindowText);
+  }
   Options1 = PopupMenu1.AddItem("&Options", 0, [this] { Options1Click(); });
   PopupMenu1.AddSeparator();
   Help1 = PopupMenu1.AddItem("&Help", 1, [this] { Help1Click(); });
@@ -112,6 +129,7 @@ void TSettings::CreateMenu() {
   Hide1 = PopupMenu1.AddItem("Hide &Trayicon", 4, [this] { Hide1Click(); });
   PopupMenu1.AddSeparator();
   Exit1 = PopupMenu1.AddItem("&Exit Orvandel", 3, [this] { Exit1Click(); });
+  PopupMenu1.Loaded();
 }
 
 void TSettings::SetCaptions() {

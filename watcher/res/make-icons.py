@@ -149,6 +149,45 @@ def cross():
     return c
 
 
+def computer():
+    """The tray menu's bar picture: a monitor on a desk unit, 24 x 24."""
+    c = Canvas(24)
+    c.rect(3, 1, 20, 14, SILVER)       # monitor case
+    c.rect(3, 1, 20, 1, WHITE)
+    c.rect(3, 1, 3, 14, WHITE)
+    c.rect(20, 2, 20, 14, GRAY)
+    c.rect(4, 14, 20, 14, GRAY)
+    c.rect(5, 3, 18, 12, NAVY)         # screen
+    c.rect(6, 4, 17, 11, BLUE)
+    c.line(7, 5, 10, 5, AQUA)
+    c.line(7, 7, 13, 7, AQUA)
+    c.line(7, 9, 11, 9, AQUA)
+    c.rect(9, 15, 14, 16, GRAY)        # stand
+    c.rect(1, 17, 22, 22, SILVER)      # desk unit
+    c.rect(1, 17, 22, 17, WHITE)
+    c.rect(1, 17, 1, 22, WHITE)
+    c.rect(1, 22, 22, 22, K)
+    c.rect(22, 17, 22, 22, K)
+    c.rect(4, 19, 12, 20, GRAY)        # drive slot
+    c.set(18, 20, LIME)                # power light
+    return c
+
+
+def write_bmp24(name, c, key):
+    """A 24-bit bitmap; empty pixels take the key colour, which the bar leaves out."""
+    row_size = (c.size * 3 + 3) // 4 * 4
+    data = b''
+    for y in reversed(range(c.size)):
+        row = b''
+        for x in range(c.size):
+            r, g, b = VGA[c.px[y][x]] if c.px[y][x] is not None else key
+            row += bytes((b, g, r))
+        data += row + b'\0' * (row_size - len(row))
+    info = struct.pack('<IiiHHIIiiII', 40, c.size, c.size, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    with open(name, 'wb') as f:
+        f.write(b'BM' + struct.pack('<IHHI', 14 + len(info) + len(data), 0, 0, 14 + len(info)) + info + data)
+
+
 def scaled(c, factor):
     big = Canvas(c.size * factor)
     for y in range(c.size):
@@ -272,3 +311,4 @@ simple('menu-exit.ico', exit_picture())
 simple('menu-hide.ico', hide_tray())
 simple('ok.ico', check_mark())
 simple('abort.ico', cross())
+write_bmp24('computer.bmp', computer(), (255, 0, 255))

@@ -1,0 +1,15 @@
+#include "ui/BcDrawModule.h"
+
+#include "ui/BarMenus.h"
+
+namespace ui {
+
+TBcBarMenusDrawModule::~TBcBarMenusDrawModule() {
+  if (FMenu) FMenu->Notification(this, opRemove);
+}
+
+void TBcBarMenusDrawModule::RefreshMenu() {
+  if (FMenu) FMenu->Refresh();
+}
+
+}  // namespace ui
