@@ -102,6 +102,9 @@ bool IsFile(const std::string& path) {
 
 void Watcher::SetUp() {
   ::RegDeleteTreeA(HKEY_CURRENT_USER, kSettingsKey);
+  // A menu-style test that died before its clean-up would otherwise leave
+  // Wine reporting an older Windows to every later watcher.
+  ::RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\Orvandel.exe");
   DeleteValue(kRunKey, kRunValue);
   for (const char* name : {"Orvandel.exe", "Orvandel.chm"}) {
     const std::string path = WindowsFile(name);
