@@ -35,16 +35,6 @@ void TBcGradientBar::SetColor(int index, TColor color) {
   Changed();
 }
 
-void TBcGradientBar::SetGradientStyle(TGradientStyle style) {
-  FGradientStyle = style;
-  Changed();
-}
-
-void TBcGradientBar::SetBorder(TColor color) {
-  FBorder = color;
-  Changed();
-}
-
 void TBcGradientBar::AssignGradient(const TBcGradientBar& other) {
   FColors[0] = other.FColors[0];
   FColors[1] = other.FColors[1];
@@ -80,40 +70,10 @@ void TBcBarPicture::Assign(const TBcBarPicture& other) {
   Changed();
 }
 
-void TBcBarPicture::SetTransparent(bool transparent) {
-  FTransparent = transparent;
-  Changed();
-}
-void TBcBarPicture::SetOffsetX(int offset) {
-  FOffsetX = offset;
-  Changed();
-}
-void TBcBarPicture::SetOffsetY(int offset) {
-  FOffsetY = offset;
-  Changed();
-}
-void TBcBarPicture::SetVertAlignment(TVertAlignment alignment) {
-  FVertAlignment = alignment;
-  Changed();
-}
-void TBcBarPicture::SetHorzAlignment(THorzAlignment alignment) {
-  FHorzAlignment = alignment;
-  Changed();
-}
-void TBcBarPicture::SetVisible(bool visible) {
-  FVisible = visible;
-  Changed();
-}
-
 void TBcBarBackPicture::Assign(const TBcBarBackPicture& other) {
   if (&other == this) return;
   FDrawStyle = other.FDrawStyle;
   TBcBarPicture::Assign(other);
-}
-
-void TBcBarBackPicture::SetDrawStyle(TDrawStyle style) {
-  FDrawStyle = style;
-  Changed();
 }
 
 TBcBarCaption::TBcBarCaption(TBcCustomBarPopupMenu* owner) : TBcMenuPart(owner, "TBcBarCaption") {
@@ -138,39 +98,10 @@ void TBcBarCaption::Assign(const TBcBarCaption& other) {
   Changed();
 }
 
-void TBcBarCaption::SetShadowColor(TColor color) {
-  FShadowColor = color;
-  Changed();
-}
-void TBcBarCaption::SetHighlightColor(TColor color) {
-  FHighlightColor = color;
-  Changed();
-}
-void TBcBarCaption::SetDepth(int depth) {
-  FDepth = depth;
-  Changed();
-}
 void TBcBarCaption::SetCaption(const std::string& caption) {
   FCaption = caption;
   Changed();
 }
-void TBcBarCaption::SetOffsetY(int offset) {
-  FOffsetY = offset;
-  Changed();
-}
-void TBcBarCaption::SetAlignment(TVertAlignment alignment) {
-  FAlignment = alignment;
-  Changed();
-}
-void TBcBarCaption::SetDirection(TDirection direction) {
-  FDirection = direction;
-  Changed();
-}
-void TBcBarCaption::SetVisible(bool visible) {
-  FVisible = visible;
-  Changed();
-}
-
 TBcBar::TBcBar(TBcCustomBarPopupMenu* owner)
     : TBcGradientBar(owner, "TBcBar", 14204335, rtl::clBlack, gsVertical),
       FBarPicture(owner),
@@ -189,14 +120,6 @@ void TBcBar::Assign(const TBcBar& other) {
   SetVisible(other.FVisible);
 }
 
-void TBcBar::SetWidth(int width) {
-  FWidth = width;
-  Changed();
-}
-void TBcBar::SetSpace(int space) {
-  FSpace = space;
-  Changed();
-}
 void TBcBar::SetVisible(bool visible) {
   FVisible = visible;
   if (!visible) {
@@ -205,11 +128,6 @@ void TBcBar::SetVisible(bool visible) {
   }
   Changed();
 }
-void TBcBar::SetSide(TSide side) {
-  FSide = side;
-  Changed();
-}
-
 TBcSeparators::TBcSeparators(TBcCustomBarPopupMenu* owner)
     : TBcGradientBar(owner, "TBcSeparators", rtl::clGray, rtl::clSilver, gsHorizontal) {
   FFont.OnChange = [this] { Changed(); };
@@ -226,35 +144,6 @@ void TBcSeparators::Assign(const TBcSeparators& other) {
   FAlignment = other.FAlignment;
   FSeparatorStyle = other.FSeparatorStyle;
   FUseSystemFont = other.FUseSystemFont;
-  Changed();
-}
-
-void TBcSeparators::SetFade(bool fade) {
-  FFade = fade;
-  Changed();
-}
-void TBcSeparators::SetFadeWidth(int width) {
-  FFadeWidth = width;
-  Changed();
-}
-void TBcSeparators::SetFadeColor(TColor color) {
-  FFadeColor = color;
-  Changed();
-}
-void TBcSeparators::SetFlatLines(bool flat) {
-  FFlatLines = flat;
-  Changed();
-}
-void TBcSeparators::SetAlignment(TAlignment alignment) {
-  FAlignment = alignment;
-  Changed();
-}
-void TBcSeparators::SetSeparatorStyle(TSeparatorStyle style) {
-  FSeparatorStyle = style;
-  Changed();
-}
-void TBcSeparators::SetUseSystemFont(bool use) {
-  FUseSystemFont = use;
   Changed();
 }
 

@@ -77,6 +77,12 @@ public:
 protected:
   TBcMenuPart(TBcCustomBarPopupMenu* owner, const char* className);
   void Changed();
+  // A property's new value takes effect at the next painting of the bar.
+  template <class T>
+  void Store(T& field, T value) {
+    field = value;
+    Changed();
+  }
 
 private:
   TBcCustomBarPopupMenu* FMenu;
@@ -92,14 +98,14 @@ public:
   TColor GradientEnd() const { return GetColor(1); }
   void SetGradientEnd(TColor color) { SetColor(1, color); }
   TGradientStyle GradientStyle() const { return FGradientStyle; }
-  void SetGradientStyle(TGradientStyle style);
+  void SetGradientStyle(TGradientStyle style) { Store(FGradientStyle, style); }
 
 protected:
   TBcGradientBar(TBcCustomBarPopupMenu* owner, const char* className, TColor start, TColor end,
                  TGradientStyle style);
   void AssignGradient(const TBcGradientBar& other);
   TColor Border() const { return FBorder; }
-  void SetBorder(TColor color);
+  void SetBorder(TColor color) { Store(FBorder, color); }
 
 private:
   TColor FColors[2];
@@ -113,21 +119,21 @@ public:
   void Assign(const TBcBarPicture& other);
 
   bool Transparent() const { return FTransparent; }
-  void SetTransparent(bool transparent);
+  void SetTransparent(bool transparent) { Store(FTransparent, transparent); }
   // Made on first use.
   rtl::TBitmap& Picture();
   // A picture with pixels in it.
   bool HasPicture() const { return FPicture && !FPicture->Empty(); }
   int OffsetX() const { return FOffsetX; }
-  void SetOffsetX(int offset);
+  void SetOffsetX(int offset) { Store(FOffsetX, offset); }
   int OffsetY() const { return FOffsetY; }
-  void SetOffsetY(int offset);
+  void SetOffsetY(int offset) { Store(FOffsetY, offset); }
   TVertAlignment VertAlignment() const { return FVertAlignment; }
-  void SetVertAlignment(TVertAlignment alignment);
+  void SetVertAlignment(TVertAlignment alignment) { Store(FVertAlignment, alignment); }
   THorzAlignment HorzAlignment() const { return FHorzAlignment; }
-  void SetHorzAlignment(THorzAlignment alignment);
+  void SetHorzAlignment(THorzAlignment alignment) { Store(FHorzAlignment, alignment); }
   bool Visible() const { return FVisible; }
-  void SetVisible(bool visible);
+  void SetVisible(bool visible) { Store(FVisible, visible); }
 
 protected:
   TBcBarPicture(TBcCustomBarPopupMenu* owner, const char* className, TVertAlignment vertical,
@@ -148,7 +154,7 @@ public:
       : TBcBarPicture(owner, "TBcBarBackPicture", vaTop, haLeft) {}
   void Assign(const TBcBarBackPicture& other);
   TDrawStyle DrawStyle() const { return FDrawStyle; }
-  void SetDrawStyle(TDrawStyle style);
+  void SetDrawStyle(TDrawStyle style) { Store(FDrawStyle, style); }
 
 private:
   TDrawStyle FDrawStyle = dsNormal;
@@ -163,21 +169,21 @@ public:
   rtl::TFont& Font() { return FFont; }
   const rtl::TFont& Font() const { return FFont; }
   TColor ShadowColor() const { return FShadowColor; }
-  void SetShadowColor(TColor color);
+  void SetShadowColor(TColor color) { Store(FShadowColor, color); }
   TColor HighlightColor() const { return FHighlightColor; }
-  void SetHighlightColor(TColor color);
+  void SetHighlightColor(TColor color) { Store(FHighlightColor, color); }
   int Depth() const { return FDepth; }
-  void SetDepth(int depth);
+  void SetDepth(int depth) { Store(FDepth, depth); }
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& caption);
   int OffsetY() const { return FOffsetY; }
-  void SetOffsetY(int offset);
+  void SetOffsetY(int offset) { Store(FOffsetY, offset); }
   TVertAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TVertAlignment alignment);
+  void SetAlignment(TVertAlignment alignment) { Store(FAlignment, alignment); }
   TDirection Direction() const { return FDirection; }
-  void SetDirection(TDirection direction);
+  void SetDirection(TDirection direction) { Store(FDirection, direction); }
   bool Visible() const { return FVisible; }
-  void SetVisible(bool visible);
+  void SetVisible(bool visible) { Store(FVisible, visible); }
 
 private:
   rtl::TFont FFont;
@@ -198,14 +204,14 @@ public:
   using TBcGradientBar::Border;
   using TBcGradientBar::SetBorder;
   int Width() const { return FWidth; }
-  void SetWidth(int width);
+  void SetWidth(int width) { Store(FWidth, width); }
   int Space() const { return FSpace; }
-  void SetSpace(int space);
+  void SetSpace(int space) { Store(FSpace, space); }
   bool Visible() const { return FVisible; }
   // False also frees the bar's bitmap and measures the bar afresh.
   void SetVisible(bool visible);
   TSide Side() const { return FSide; }
-  void SetSide(TSide side);
+  void SetSide(TSide side) { Store(FSide, side); }
   TBcBarPicture& BarPicture() { return FBarPicture; }
   const TBcBarPicture& BarPicture() const { return FBarPicture; }
   TBcBarBackPicture& BarBackPicture() { return FBarBackPicture; }
@@ -228,21 +234,21 @@ public:
   void Assign(const TBcSeparators& other);
 
   bool Fade() const { return FFade; }
-  void SetFade(bool fade);
+  void SetFade(bool fade) { Store(FFade, fade); }
   int FadeWidth() const { return FFadeWidth; }
-  void SetFadeWidth(int width);
+  void SetFadeWidth(int width) { Store(FFadeWidth, width); }
   TColor FadeColor() const { return FFadeColor; }
-  void SetFadeColor(TColor color);
+  void SetFadeColor(TColor color) { Store(FFadeColor, color); }
   bool FlatLines() const { return FFlatLines; }
-  void SetFlatLines(bool flat);
+  void SetFlatLines(bool flat) { Store(FFlatLines, flat); }
   rtl::TFont& Font() { return FFont; }
   const rtl::TFont& Font() const { return FFont; }
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment alignment);
+  void SetAlignment(TAlignment alignment) { Store(FAlignment, alignment); }
   TSeparatorStyle SeparatorStyle() const { return FSeparatorStyle; }
-  void SetSeparatorStyle(TSeparatorStyle style);
+  void SetSeparatorStyle(TSeparatorStyle style) { Store(FSeparatorStyle, style); }
   bool UseSystemFont() const { return FUseSystemFont; }
-  void SetUseSystemFont(bool use);
+  void SetUseSystemFont(bool use) { Store(FUseSystemFont, use); }
 
 private:
   bool FFade = false;
