@@ -8,11 +8,9 @@
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
 #include "rtl/win32/GroupControls.h"
+#include "watcher/core/WatchOutcome.h"
 
 class TStateImages;
-
-// Outcomes of a check, as the state labels show them.
-enum class TWatchState { Home, Web, Error };
 
 class TInfos : public rtl::TForm {
 public:

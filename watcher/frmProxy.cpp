@@ -83,6 +83,7 @@ void TProxy::LoadProxySettings() {
   Edit4->SetText("80");
   CheckBox1->SetChecked(false);
 
+  FStored = TProxySettings();
   rtl::TRegistry reg;
   if (!reg.OpenKey(kProxySubkey, false)) return;
   if (reg.ValueExists("Proxy")) Edit1->SetText(reg.ReadString("Proxy"));
@@ -91,6 +92,11 @@ void TProxy::LoadProxySettings() {
     Edit3->SetText(ScrambleText(reg.ReadString("Password"), Unscramble, WatcherScrambleKey));
   if (reg.ValueExists("Port")) Edit4->SetText(reg.ReadString("Port"));
   if (reg.ValueExists("Enabled")) CheckBox1->SetChecked(reg.ReadBool("Enabled"));
+  KeepStored();
+}
+
+void TProxy::KeepStored() {
+  FStored = {CheckBox1->Checked(), Edit1->Text(), Edit4->Text(), Edit2->Text(), Edit3->Text()};
 }
 
 void TProxy::BitBtn1Click() {
@@ -107,6 +113,7 @@ void TProxy::BitBtn1Click() {
   reg.WriteString("Password", password);
   reg.WriteString("Port", Edit4->Text());
   reg.WriteBool("Enabled", CheckBox1->Checked());
+  KeepStored();
   SetModalResult(rtl::mrOk);
 }
 

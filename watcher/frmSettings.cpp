@@ -40,11 +40,27 @@ TSettings::TSettings(rtl::TComponent* owner) : rtl::TForm(owner) {
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon("MAINICON")));
   CreateControls();
   CreateMenu();
+  CreateComponents();
   CenterOnScreen();
   FormCreate();
 }
 
 TSettings::~TSettings() = default;
+
+void TSettings::CreateComponents() {
+  Timer1 = std::make_unique<rtl::TTimer>(nullptr);
+  Timer1->SetEnabled(false);
+  Timer1->SetInterval(5000);
+  Timer1->SetOnTimer([this] { Timer1Timer(); });
+  Ping1 = std::make_unique<TPing>(nullptr);
+  Ping1->SetSize(56);
+  Ping1->SetTimeout(500);
+  Ping1->SetTTL(64);
+  Ping1->SetFlags(0);
+  Ping1->OnDnsLookupDone = [this](TPing& sender, std::uint16_t error) { Ping1DnsLookupDone(sender, error); };
+  HttpCli1 = std::make_unique<THttpCli>(nullptr);
+  HttpCli1->NoCache = true;
+}
 
 int TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }
 
@@ -65,6 +81,8 @@ void TSettings::FormCreate() {
       CheckBox3->SetStrikeOut(true);
     }
     TaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
+    LookupPending = false;
+    HttpCli1->Agent = "Orvandel (Version " + GetVersion() + ")";
     SetCaption(Caption() + " " + GetVersion());
     SetCaptions();
     UpdateControls();
@@ -174,6 +192,9 @@ void TSettings::BitBtn1Click() {
 void TSettings::BitBtn2Click() {
   LoadSettings();
   Hide();
+  // A tick while the window was open stopped the timer; a running cycle or
+  // lookup starts it itself when it ends.
+  if (!CheckRunning && !LookupPending) StartTimer();
 }
 
 void TSettings::BitBtn3Click() { Exit1Click(); }

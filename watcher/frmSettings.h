@@ -5,12 +5,17 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
 #include "rtl/win32/GroupControls.h"
 #include "rtl/win32/Menus.h"
+#include "net/HttpCli.h"
+#include "net/Ping.h"
+#include "rtl/win32/Timer.h"
 #include "ui/Spin.h"
+#include "watcher/core/WatchOutcome.h"
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
 
@@ -26,8 +31,9 @@ public:
   TProxy* Proxy = nullptr;
   TInfos* Infos = nullptr;
 
-  // The watch cycle; it arrives with the checks themselves.
-  void CheckIP() {}
+  // One watch cycle. An error that escapes it is shown once and the timer
+  // starts again, so it never throws and never leaves the watch stopped.
+  void CheckIP();
 
   void LoadSettings();
   void UpdateControls();
@@ -47,11 +53,30 @@ private:
   void CreateControls();
   void SetCaptions();
   void CreateMenu();
+  void CreateComponents();
   void FormCreate();
 
   void SaveSettings();
   void MaintainRunEntry();
   void WriteLocation(const std::string& location);
+
+  // The watch cycle (WatchCycle.cpp).
+  void Timer1Timer();
+  void RunCheck();
+  int CheckIntranet();
+  TOutcome CheckPage();
+  std::string GetHTTPFile(const std::string& url);
+  void StreamToMemo(std::vector<std::string>& memo, rtl::TMemoryStream& stream);
+  void ApplyProxy();
+  void Ping1DnsLookupDone(TPing& sender, std::uint16_t error);
+  void ShowOutcome(TOutcome outcome);
+  void Finish();
+  void StartTimer();
+  void Edit1Exit();
+  // Publishing (Publish.cpp).
+  void UpdateIP();
+  void UpdateHostsFile();
+  void WarnAboutHostName();
 
   void BitBtn1Click();
   void BitBtn2Click();
@@ -86,4 +111,15 @@ private:
 
   TTrayIcon TrayData;
   UINT TaskbarCreatedMsg = 0;
+
+  std::unique_ptr<rtl::TTimer> Timer1;
+  std::unique_ptr<TPing> Ping1;
+  std::unique_ptr<THttpCli> HttpCli1;
+  // The page's lines; a plain list, since nobody ever sees it.
+  std::vector<std::string> Memo1;
+  std::string CurrentIP, PublishedIP;
+  bool LookupPending = false;
+  bool CheckRunning = false;
+  // The outcome that the next Finish shows.
+  TOutcomeView FOutcome;
 };

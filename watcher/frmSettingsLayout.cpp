@@ -89,7 +89,11 @@ void TSettings::CreateControls() {
   RadioButton1->OnClick = [this] { RadioButton1Click(); };
   RadioButton2->OnClick = [this] { RadioButton2Click(); };
   SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
-  BitBtn1->OnClick = [this] { BitBtn1Click(); };
+  BitBtn1->OnClick = [this] {
+    WarnAboutHostName();
+    BitBtn1Click();
+  };
+  Edit1->OnExit = [this] { Edit1Exit(); };
   BitBtn2->OnClick = [this] { BitBtn2Click(); };
   BitBtn3->OnClick = [this] { BitBtn3Click(); };
 }

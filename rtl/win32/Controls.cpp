@@ -167,6 +167,7 @@ void TEdit::SetPasswordChar(char c) {
 
 void TEdit::Notify(WORD code) {
   if (code == EN_CHANGE && OnChange) OnChange();
+  if (code == EN_KILLFOCUS && OnExit) OnExit();
 }
 
 HBRUSH TEdit::ControlColor(HDC dc) {

@@ -95,6 +95,8 @@ public:
   void SetPasswordChar(char c);
   // Button-face background while read-only, as the form asks for.
   bool ButtonFaceColor = false;
+  // The focus left the edit.
+  std::function<void()> OnExit;
   void Notify(WORD code) override;
   HBRUSH ControlColor(HDC dc) override;
 

@@ -4,7 +4,7 @@
 # runs a name server on that namespace's loopback. It knows one name and
 # answers "no such name" for every other, so no question leaves the machine.
 # Needs root (or the right to make namespaces); exits 77 (skipped) without.
-# Usage: unresolvable.sh WIN32_TESTS.EXE NETPROBE.EXE
+# Usage: unresolvable.sh WIN32_TESTS.EXE NETPROBE.EXE [WATCHER_E2E_TESTS.EXE]
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 
@@ -57,5 +57,14 @@ check "netprobe ping of the unknown name" "1" "$(probe ping $UNKNOWN --timeout 5
 check "netprobe ping exit code" "rc=1" "$(probe ping $UNKNOWN --timeout 500 | tail -1)"
 check "netprobe get" "netprobe: 404 can't resolve hostname to IP address rc=1" \
   "$(probe get http://$UNKNOWN/ | tr '\n' ' ' | sed 's/ $//')"
+
+if [ -n "${3:-}" ]; then
+  out=$(LC_ALL=C ORV_EXPECT_LANGUAGE=English ORV_UNRESOLVABLE_NAME=$UNKNOWN "$ROOT/scripts/wine-run" "$3" \
+    --gtest_filter='WatcherCycle.StaticNameThatDoesNotResolve' 2>&1)
+  rc=$?
+  echo "$out" | grep -E '^\[ +(OK|FAILED|SKIPPED) +\]|Failure|Expected|Which is|actual'
+  check "watcher's static name that does not resolve" "0" "$rc"
+  check "watcher case ran, not skipped" "0" "$(echo "$out" | grep -c '^\[  SKIPPED \]')"
+fi
 
 check_summary "unresolvable names: "

@@ -92,7 +92,7 @@ TEST_F(Watcher, LaterStartStaysInTheTray) {
   StartKnown();
   ASSERT_TRUE(WaitForTrayStart());
   EXPECT_FALSE(::IsWindowVisible(Settings()));
-  EXPECT_EQ("Searching", StringValue(kSettingsKey, "Location"));
+  EXPECT_TRUE(StartOrFirstOutcome(StringValue(kSettingsKey, "Location"), "Searching"));
 }
 
 TEST_F(Watcher, SecondStartEndsAndLeavesTheFirst) {
@@ -183,12 +183,12 @@ TEST_F(Watcher, HideOnTheCommandLineAsks) {
     HWND settings = watcher->Find(kSettingsFormClass);
     EXPECT_EQ(c.hidden, IsChecked(::GetDlgItem(settings, idCheckBox4)));
     if (c.hidden) {
-      EXPECT_EQ("", StringValue(kSettingsKey, "Location"));
+      EXPECT_TRUE(StartOrFirstOutcome(StringValue(kSettingsKey, "Location"), ""));
       EXPECT_EQ(0u, tray->Count(NIM_ADD)) << "no tray icon in hidden mode";
     } else {
       ASSERT_TRUE(WaitForTrayStart());
       EXPECT_EQ("Orvandel", tray->Last(NIM_ADD)->Tip);
-      EXPECT_EQ("Searching", StringValue(kSettingsKey, "Location"));
+      EXPECT_TRUE(StartOrFirstOutcome(StringValue(kSettingsKey, "Location"), "Searching"));
       EXPECT_EQ(nullptr, watcher->Find(rtl::kMessageFormClass)) << "no question";
     }
     watcher.reset();
@@ -206,7 +206,7 @@ TEST_F(Watcher, ValueOfTheWrongTypeIsNamedAndEndsTheLoad) {
   EXPECT_NE(std::string::npos, text.find("'TimeOut'")) << text;
   ASSERT_TRUE(Answer(error, IDOK));
   ASSERT_TRUE(WaitForTrayStart()) << "the tray icon comes all the same";
-  EXPECT_EQ("Searching", StringValue(kSettingsKey, "Location"));
+  EXPECT_TRUE(StartOrFirstOutcome(StringValue(kSettingsKey, "Location"), "Searching"));
   EXPECT_EQ("", WindowText(Control(idEdit6))) << "later values are not loaded";
   EXPECT_FALSE(ValueExists(kSettingsKey, "Version")) << "the version check is skipped";
   EXPECT_FALSE(::IsWindowVisible(Settings()));

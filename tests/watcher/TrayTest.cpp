@@ -58,14 +58,15 @@ TEST_F(WatcherTray, MenuOptionsShowsTheWindowAndHideTrayiconAsks) {
   EXPECT_FALSE(IsChecked(Control(idCheckBox4))) << "Hide Trayicon does not tick Hidden";
 }
 
-TEST_F(WatcherTray, TaskbarCreatedAddsTheIconAgain) {
+TEST_F(WatcherTray, TaskbarCreatedAddsTheIconAgainWithTheLastState) {
   StartInTray();
+  ASSERT_TRUE(tray->WaitForCount(NIM_MODIFY, 1)) << "the first cycle's outcome";
   ::PostMessageA(Settings(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   ASSERT_TRUE(tray->WaitForCount(NIM_ADD, 2));
   const TrayRecord& again = *tray->Last(NIM_ADD);
-  EXPECT_EQ("Orvandel", again.Tip);
+  EXPECT_EQ(Pick("Orvandel (Error)", "Orvandel (Fehler)"), again.Tip);
   EXPECT_EQ(100u, again.ID);
-  EXPECT_TRUE(IconHasColour(again, 0, 255, 255)) << "the searching picture again";
+  EXPECT_EQ(tray->Last(NIM_MODIFY)->IconData, again.IconData) << "the warning sign again";
 }
 
 TEST_F(WatcherTray, ExitAsksAndTheCloseButtonDoesNot) {

@@ -32,6 +32,12 @@ void SetString(const char* key, const char* name, const std::string& value);
 void SetDword(const char* key, const char* name, DWORD value);
 void DeleteValue(const char* key, const char* name);
 
+// What start-up or OK wrote into "Location", or what the first cycle wrote
+// right after it: with the design options that is "Error" (no page URL).
+inline bool StartOrFirstOutcome(const std::string& location, const std::string& atStart) {
+  return location == atStart || location == "Error";
+}
+
 std::string WindowsFile(const std::string& name);
 bool IsFile(const std::string& path);
 

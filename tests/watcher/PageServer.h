@@ -1,0 +1,49 @@
+#pragma once
+// A page server on loopback for the watcher's end-to-end tests, on its own
+// thread with blocking sockets: every connection gets the page that is set
+// now, or is dropped without an answer. Everything it waits for is bounded.
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TLoopbackListener;
+
+class TPageServer {
+public:
+  TPageServer();
+  ~TPageServer();
+  TPageServer(const TPageServer&) = delete;
+  TPageServer& operator=(const TPageServer&) = delete;
+
+  std::string Url(const std::string& path = "/ip") const;
+  // The body of the next answers (status 200).
+  void SetPage(const std::string& body);
+  // Drop: close every connection without an answer.
+  void SetDropping(bool dropping);
+  // Each answer waits this long after the request (in slices, so that the
+  // destructor still ends the wait).
+  void SetDelay(int milliseconds) { FDelay = milliseconds; }
+  // The next Count connections get status 500 with Body.
+  void FailNext(int count, const std::string& body);
+  int Connections() const { return FConnections; }
+  // The last request's bytes up to its empty line.
+  std::string LastRequest() const;
+
+private:
+  void Run();
+  void Serve(unsigned long long socket);
+
+  std::unique_ptr<TLoopbackListener> FListener;
+  mutable std::mutex FMutex;
+  std::string FPage, FLastRequest;
+  bool FDropping = false;
+  int FFailing = 0;
+  std::string FFailBody;
+  std::atomic<int> FConnections{0};
+  std::atomic<int> FDelay{0};
+  std::atomic<bool> FStop{false};
+  std::thread FThread;
+};

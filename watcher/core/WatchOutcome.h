@@ -1,0 +1,22 @@
+#pragma once
+// What a watch cycle shows for each of its outcomes: the "Location" text,
+// the tray picture, the tray tip in both languages and the info dialog's
+// bold state label.
+
+#include <string>
+
+enum class TOutcome { Home, PageAddress, LookupAddress, NoPageText, InvalidAddress, LookupFailed };
+
+// The state labels of the info dialog.
+enum class TWatchState { Home, Web, Error };
+
+struct TOutcomeView {
+  std::string Location;
+  int Image;  // 2 house, 3 globe, 4 warning sign
+  TWatchState State;
+  std::string Tip;  // at most 63 characters, the room of the tray record
+};
+
+// IntranetChecked: the intranet check is switched on (it makes "Web" of
+// "OnlyWeb" and "WebOnly"). Address: the address found, for the tip.
+TOutcomeView ViewOf(TOutcome outcome, bool intranetChecked, const std::string& address, bool german);
