@@ -110,4 +110,8 @@ wait "$traywatch" || status=$?
 end=$(grep -E ' (end|killed|gone|timeout) ' "$log" | tail -1 || true)
 echo
 [ $status = 0 ] || fail "Orvandel did not end as asked (traywatch exit code $status)."
-echo "Orvandel ended (${end#* end }); its tray icon went with it."
+if grep -q ' tray-delete ' "$log"; then
+  echo "Orvandel ended (${end#* end }); its tray icon went with it."
+else
+  echo "Orvandel ended (${end#* end }), but its tray icon stayed."
+fi

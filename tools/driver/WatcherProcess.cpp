@@ -92,6 +92,25 @@ bool CountHandlesInSystemTable(DWORD processId, DWORD& count) {
   return true;
 }
 
+// Wine reports no private bytes for another process (it gives 0). The
+// committed private regions of its address space are what Windows counts.
+bool SumCommittedPrivate(HANDLE process, SIZE_T& bytes) {
+  SYSTEM_INFO system;
+  ::GetSystemInfo(&system);
+  auto* at = static_cast<char*>(system.lpMinimumApplicationAddress);
+  auto* const end = static_cast<char*>(system.lpMaximumApplicationAddress);
+  bytes = 0;
+  MEMORY_BASIC_INFORMATION region;
+  // Each step moves past one region, so the walk ends at the top of the
+  // address space.
+  while (at < end && ::VirtualQueryEx(process, at, &region, sizeof region) == sizeof region) {
+    if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) bytes += region.RegionSize;
+    if (region.RegionSize == 0) return false;
+    at = static_cast<char*>(region.BaseAddress) + region.RegionSize;
+  }
+  return bytes != 0;
+}
+
 }  // namespace
 
 bool MeasureProcess(HANDLE process, ProcessUsage& usage) {
@@ -104,6 +123,7 @@ bool MeasureProcess(HANDLE process, ProcessUsage& usage) {
       !::GetProcessTimes(process, &created, &ended, &kernel, &user))
     return false;
   usage.PrivateBytes = memory.PrivateUsage;
+  if (usage.PrivateBytes == 0 && !SumCommittedPrivate(process, usage.PrivateBytes)) return false;
   usage.WorkingSet = memory.WorkingSetSize;
   usage.PeakWorkingSet = memory.PeakWorkingSetSize;
   const auto ticks = [](const FILETIME& t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };

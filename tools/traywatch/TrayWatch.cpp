@@ -131,12 +131,10 @@ bool Sample(const Report& report, const WatcherProcess& watcher, size_t outcomes
     report.Line("sample", "refused (error " + std::to_string(::GetLastError()) + ")");
     return false;
   }
-  // Wine reports no private bytes for another process (it gives 0); the
-  // jobs then read them from the Wine process's /proc entry.
-  const std::string privateKib = usage.PrivateBytes ? std::to_string(usage.PrivateBytes / 1024) : "n/a";
   char text[200];
-  std::snprintf(text, sizeof text, "outcomes=%u handles=%lu private-kib=%s working-set-kib=%lu peak-working-set-kib=%lu cpu-ms=%.1f",
-                static_cast<unsigned>(outcomes), static_cast<unsigned long>(usage.Handles), privateKib.c_str(),
+  std::snprintf(text, sizeof text, "outcomes=%u handles=%lu private-kib=%lu working-set-kib=%lu peak-working-set-kib=%lu cpu-ms=%.1f",
+                static_cast<unsigned>(outcomes), static_cast<unsigned long>(usage.Handles),
+                static_cast<unsigned long>(usage.PrivateBytes / 1024),
                 static_cast<unsigned long>(usage.WorkingSet / 1024), static_cast<unsigned long>(usage.PeakWorkingSet / 1024),
                 usage.CpuSeconds * 1000);
   report.Line("sample", text);
