@@ -88,23 +88,3 @@ wait_for_line() {
   done
   return 1
 }
-
-# wine_process_pid WINDOWS-PATH: prints the Unix process id of the program
-# of this prefix that runs from that path, waiting up to 20 s for it to
-# start. A Wine process shows its Windows path as its command line.
-wine_process_pid() {
-  local i p
-  for i in $(seq 1 200); do
-    for p in /proc/[0-9]*; do
-      [ "$(tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1 | sed 's/ *$//')" = "$1" ] || continue
-      tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-      echo "${p#/proc/}"
-      return 0
-    done
-    sleep 0.1
-  done
-  return 1
-}
-
-# private_kib PID: the process's private memory (resident, clean and dirty).
-private_kib() { awk '/^Private_(Clean|Dirty):/ { kib += $2 } END { print kib + 0 }' "/proc/$1/smaps_rollup"; }

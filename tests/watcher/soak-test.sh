@@ -14,10 +14,10 @@ traywatch=$1
 watcher=$2
 cycles=${ORV_SOAK_CYCLES:-200}
 every=10
-# A leak of one handle or a few KiB per check stands out over 150 checks;
+# A leak of one handle or 4 KiB per check stands out over 140 checks;
 # the heap's own ups and downs stay well below these.
 handle_tolerance=8
-private_tolerance_kib=768
+private_tolerance_kib=512
 
 work=$(mktemp -d)
 hosts=$(prefix_path "$HOSTS_FILE_WINDOWS")

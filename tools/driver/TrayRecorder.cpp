@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <exception>
 #include <stdexcept>
 
 bool PumpUntil(const std::function<bool()>& done, DWORD milliseconds) {
@@ -81,7 +82,7 @@ LRESULT CALLBACK TrayRecorder::Proc(HWND window, UINT message, WPARAM wParam, LP
     // Nothing may unwind into the sender's SendMessage.
     try {
       self->Record(*reinterpret_cast<const COPYDATASTRUCT*>(lParam));
-    } catch (const std::bad_alloc&) {
+    } catch (const std::exception&) {
       return FALSE;
     }
     return TRUE;

@@ -69,6 +69,8 @@ using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
+}  // namespace
+
 // Wine answers GetProcessHandleCount for another process with 0; its
 // system handle table does list every process's handles.
 bool CountHandlesInSystemTable(DWORD processId, DWORD& count) {
@@ -110,8 +112,6 @@ bool SumCommittedPrivate(HANDLE process, SIZE_T& bytes) {
   }
   return bytes != 0;
 }
-
-}  // namespace
 
 bool MeasureProcess(HANDLE process, ProcessUsage& usage) {
   PROCESS_MEMORY_COUNTERS_EX memory{};
