@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 
 #include <cstdio>
@@ -209,6 +211,8 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lines end in LF alone: the job scripts match them to the line's end.
+  _setmode(_fileno(stdout), _O_BINARY);
   Options options;
   if (!Parse(argc, argv, options)) {
     std::fputs(kUsage, stderr);
