@@ -207,7 +207,7 @@ TEST_F(WatcherCycle, TicksRestWhileTheWindowIsOpenAndAbortStartsThemAgain) {
 }
 
 TEST_F(WatcherCycle, OkWhileAFetchWaitsLeavesThatFetchAlone) {
-  server->SetDelay(3000);
+  server->SetHolding(true);
   server->SetPage("80.1.2.3");
   PageOptions(server->Url());
   StartInTray();
@@ -217,6 +217,8 @@ TEST_F(WatcherCycle, OkWhileAFetchWaitsLeavesThatFetchAlone) {
   ::PostMessageA(Settings(), kTrayCallbackMessage, kTrayIconID, WM_LBUTTONDBLCLK);
   ASSERT_NE(nullptr, WaitForSettingsShown());
   Click(Control(idBitBtn1));
+  ASSERT_TRUE(WaitForLocation("Error")) << "the inner cycle found no page";
+  server->SetHolding(false);
   ASSERT_TRUE(WaitForFile(TextFile, "80.1.2.3")) << "the waiting fetch still gets its page";
   ASSERT_TRUE(WaitForLocation("OnlyWeb"));
   EXPECT_EQ(1, server->Connections());

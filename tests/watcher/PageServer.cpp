@@ -60,7 +60,7 @@ void TPageServer::Serve(unsigned long long socket) {
     request.append(buffer, static_cast<size_t>(n));
     if (request.size() > 65536) return;
   }
-  for (int waited = 0; waited < FDelay && !FStop; waited += 100) ::Sleep(100);
+  for (int slice = 0; slice < 300 && FHolding && !FStop; ++slice) ::Sleep(100);
   std::string page, status = "200 OK";
   {
     std::lock_guard<std::mutex> lock(FMutex);

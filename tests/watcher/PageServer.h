@@ -23,9 +23,9 @@ public:
   void SetPage(const std::string& body);
   // Drop: close every connection without an answer.
   void SetDropping(bool dropping);
-  // Each answer waits this long after the request (in slices, so that the
-  // destructor still ends the wait).
-  void SetDelay(int milliseconds) { FDelay = milliseconds; }
+  // While holding, answers wait after the request (at most 30 s, in
+  // slices, so that the destructor still ends the wait).
+  void SetHolding(bool holding) { FHolding = holding; }
   // The next Count connections get status 500 with Body.
   void FailNext(int count, const std::string& body);
   int Connections() const { return FConnections; }
@@ -43,7 +43,7 @@ private:
   int FFailing = 0;
   std::string FFailBody;
   std::atomic<int> FConnections{0};
-  std::atomic<int> FDelay{0};
+  std::atomic<bool> FHolding{false};
   std::atomic<bool> FStop{false};
   std::thread FThread;
 };
