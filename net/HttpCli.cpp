@@ -599,7 +599,8 @@ void THttpCli::RequestSync(THttpRequest request) {
   } deadlineEnd{FHasDeadline};
   StartRequest(request);
   const rtl::TWaitResult result =
-      rtl::WaitForMessages([this] { return FState == hsReady; }, Timeout > 0 ? static_cast<DWORD>(Timeout) : 0);
+      rtl::WaitForMessages([this] { return FState == hsReady; }, Timeout > 0 ? static_cast<DWORD>(Timeout) : 0,
+                            rtl::TWake::OnMessages);
   if (result != rtl::TWaitResult::Done) {
     // The request goes now: a partial page must never pass for the whole.
     // WM_QUIT has been posted again for the program's own loop.

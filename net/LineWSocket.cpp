@@ -120,7 +120,8 @@ void TCustomLineWSocket::TriggerSessionClosed(std::uint16_t error) {
 int TCustomSyncWSocket::WaitUntilSet(const bool& flag) {
   TFrame frame(*this);
   const auto ended = [this] { return rtl::Application().Terminated() || QuitSeen(); };
-  rtl::WaitForMessages([&] { return flag || ended(); }, TimeLimit > 0 ? static_cast<DWORD>(TimeLimit) : 0);
+  rtl::WaitForMessages([&] { return flag || ended(); }, TimeLimit > 0 ? static_cast<DWORD>(TimeLimit) : 0,
+                         rtl::TWake::OnMessages);
   return flag ? 0 : 12001;
 }
 

@@ -108,8 +108,10 @@ void TApplication::ShowException(const std::string& message) noexcept {
   }
 }
 
-TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds) {
-  constexpr DWORD kNap = 20;
+TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds, TWake wake) {
+  // Even a wait for messages looks at Done once a second: a wake-up lost
+  // somewhere below would otherwise hold a wait without a limit for good.
+  const DWORD kNap = wake == TWake::Polling ? 20 : 1000;
   const DWORD start = ::GetTickCount();
   const auto left = [&]() -> DWORD {
     if (milliseconds == 0) return INFINITE;
@@ -132,8 +134,6 @@ TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD millisecond
     }
     const DWORD wait = left();
     if (wait == 0) return TWaitResult::TimedOut;
-    // Short naps: Done may also be made true by another thread, which posts
-    // nothing here.
     ::MsgWaitForMultipleObjectsEx(0, nullptr, wait < kNap ? wait : kNap, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }

@@ -66,6 +66,12 @@ enum class TWaitResult { Done, TimedOut, Quit };
 // WM_QUIT comes. It sleeps while the queue is empty. A WM_QUIT is posted
 // again before the wait returns Quit, so that the loop which owns it (the
 // application's, or a thread's own) still ends.
-TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds);
+//
+// OnMessages is for a Done that only a message handled here can make true
+// (socket events, timers, lookups): the thread then sleeps until a message
+// comes. Polling also looks at Done every 20 ms, for a Done that another
+// thread sets without posting anything.
+enum class TWake { OnMessages, Polling };
+TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds, TWake wake = TWake::Polling);
 
 }  // namespace rtl

@@ -47,7 +47,14 @@ void TWindow::CreateHandle(const char* className, const std::string& caption, DW
     const DWORD error = ::GetLastError();
     WNDCLASSEXA known{};
     known.cbSize = sizeof known;
-    if (error != ERROR_CLASS_ALREADY_EXISTS || !::GetClassInfoExA(ModuleInstance(), className, &known))
+    // Wine reports the class as existing a moment before the thread that
+    // registers it has made it visible to this process: look again, briefly.
+    bool found = false;
+    for (int look = 0; error == ERROR_CLASS_ALREADY_EXISTS && look < 200 && !found; ++look) {
+      found = ::GetClassInfoExA(ModuleInstance(), className, &known) != FALSE;
+      if (!found) ::Sleep(1);
+    }
+    if (!found)
       throw Exception(Format("Window class \"%s\" cannot be registered (%lu)", className,
                              static_cast<unsigned long>(error)));
     if (known.lpfnWndProc != &TWindow::Thunk)

@@ -164,7 +164,7 @@ int Lookup(const Arguments& a) {
   int result = -1;
   socket.OnDnsLookupDone = [&](TCustomWSocket&, std::uint16_t error) { result = error; };
   socket.DnsLookup(a.positional[0]);
-  rtl::WaitForMessages([&] { return result >= 0; }, 30000);
+  rtl::WaitForMessages([&] { return result >= 0; }, 30000, rtl::TWake::OnMessages);
   if (result < 0) {
     std::fprintf(stderr, "netprobe: the lookup did not end within 30 s\n");
     return 1;
