@@ -53,6 +53,11 @@ page_server_start "$work" --page "$work/page.html" --delay 2
 curl_seconds=$(curl -s -o /dev/null -w '%{time_total}' "$PAGE_URL")
 watcher_options "$work" "$PAGE_URL" 1
 
+# What Wine alone costs: a program that makes one window and ends.
+bare=$( { /usr/bin/time -f '%e %M' "$WINELOADER" "$tree/tools/keepdesktop/keepdesktop.exe" 0 >/dev/null; } 2>&1 | tail -1)
+bare_seconds=${bare% *}
+bare_kib=${bare#* }
+
 exe=$(winpath "$tree/watcher/Orvandel.exe")
 log="$work/traywatch.log"
 # No samples while the checks run: measuring another process's memory
@@ -98,5 +103,9 @@ printf '  processor time per check               %6.2f ms  (checks 2 to %d; targ
 printf '  processor time up to the first outcome %6.1f ms  (the start included)\n' "$cpu_first"
 printf '  peak working set                       %6.1f MiB (target < 16 MiB)\n' "$(echo "$vm_hwm / 1024" | bc -l)"
 printf '    of it private at the end             %6.1f MiB\n' "$(echo "$private / 1024" | bc -l)"
+printf '  a program that makes one window and ends, under Wine in this run:\n'
+printf '    peak working set                     %6.1f MiB (the watcher: %.2f times that)\n' \
+  "$(echo "$bare_kib / 1024" | bc -l)" "$(echo "$vm_hwm / $bare_kib" | bc -l)"
+printf '    start to its end                     %6.3f s\n' "$bare_seconds"
 echo "  (Under Wine the working set holds Wine's own libraries too; Wine reports the"
 echo "  same peak to Windows programs as PeakWorkingSetSize.)"
