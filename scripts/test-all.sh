@@ -29,7 +29,9 @@ run_ctest() {  # TREE TITLE [ctest options...]
 }
 run_ctest native "native: core tests (AddressSanitizer, UBSan) and the imports of the Windows trees" -j2
 run_ctest fuzz "fuzz targets: the kept corpus and every saved crash, replayed" -j2
-run_ctest "$(wine_tree)" "Windows tests under Wine ($(wine_tree) tree)"
+# Two at a time, but the tests that share the build's prefix take turns
+# (RESOURCE_LOCK); only the soak, with a prefix of its own, runs beside them.
+run_ctest "$(wine_tree)" "Windows tests under Wine ($(wine_tree) tree)" -j2
 
 python3 - "${results[@]}" <<'PY' || status=1
 import sys, xml.etree.ElementTree as ET

@@ -50,6 +50,17 @@ wine_env_start() {
     return 1
   fi
 
+  wine_prefix_start "$WINEPREFIX" "$build"
+}
+
+# wine_prefix_start PREFIX LOG-FOLDER: makes PREFIX the prefix of this shell,
+# starts its persistent wineserver and, the first time, fills the prefix.
+# wine_env_start does this for the build's own prefix; a test that runs
+# beside the others takes a prefix of its own this way (wine_env_start must
+# have run: the display and the loader come from it).
+wine_prefix_start() {
+  export WINEPREFIX="$1"
+  local build=$2
   mkdir -p "$WINEPREFIX"
   wineserver -p
   # The persistent server writes the registry files late, so a marker of our

@@ -19,6 +19,13 @@ every=10
 handle_tolerance=8
 private_tolerance_kib=512
 
+# A prefix and a Wine server of its own: the soak runs beside the other
+# tests, which take turns in the build's prefix (registry, hosts file).
+source "$ROOT/scripts/wine-env.sh"
+soak_prefix="${WINEPREFIX:?the soak runs inside the test environment}-soak"
+mkdir -p "$soak_prefix.logs"
+wine_prefix_start "$soak_prefix" "$soak_prefix.logs"
+
 work=$(mktemp -d)
 hosts=$(prefix_path "$HOSTS_FILE_WINDOWS")
 cp "$hosts" "$work/hosts.before"
@@ -28,6 +35,7 @@ finish() {
   page_server_stop
   cp "$work/hosts.before" "$hosts"
   rm -rf "$work"
+  wineserver -k >/dev/null 2>&1 || true
 }
 trap finish EXIT
 
