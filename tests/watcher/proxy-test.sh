@@ -14,12 +14,7 @@ trap peers_stop EXIT
 peers_start "$WORK" || exit 1
 
 source "$ROOT/tests/lib/check.sh"
-out=$(LC_ALL=C ORV_EXPECT_LANGUAGE=English ORV_PROXY_PORT=$PEER_PROXY "$ROOT/scripts/wine-run" "$TESTS" \
-  --gtest_filter='WatcherCycle.ProxySettingsAct' 2>&1)
-rc=$?
-echo "$out" | grep -E '^\[ +(OK|FAILED|SKIPPED) +\]|Failure|Expected|Which is|actual'
-check "watcher through the proxy" "0" "$rc"
-check "the case ran, not skipped" "0" "$(echo "$out" | grep -c '^\[  SKIPPED \]')"
+check_gtest_case "watcher through the proxy" "$TESTS" WatcherCycle.ProxySettingsAct ORV_PROXY_PORT=$PEER_PROXY
 check "tinyproxy passed the page request on" 1 \
   "$(grep -c 'GET http://127.0.0.1:[0-9]*/proxied HTTP/1.0' "$WORK/peers/tinyproxy.log" | awk '{print ($1 > 0)}')"
 check_summary ""
