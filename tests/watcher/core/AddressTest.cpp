@@ -30,8 +30,8 @@ TEST(CanonicalAddress, RefusesWhatIsNoAddress) {
            "",               // nothing
            "1.2.3.4.5",      // the fourth part is "4.5"
            "0.1.2.3",        // a first part of 0
-           "1.2.3",          // parts 3 and 4 missing
-           "1.2.3.",         // part 4 empty
+           "1.2.3",          // only three numbers
+           "1.2.3.",         // nothing after the last dot
            "300.1.2.3",      // above 255
            "1.2.3.256",      //
            "-1.2.3.4",       // a sign does not make a negative part valid
