@@ -20,6 +20,10 @@ enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
 // Opens an existing file; others may read it meanwhile (and write it unless
 // Access asks for writing). InvalidFile on failure, reason in LastFileError().
 NativeFile FileOpen(const std::string& name, FileAccess access);
+// Opens an existing file for reading that, while this handle is open, others
+// may read (and run) but neither write, rename nor delete. POSIX has no such
+// lock; there it is a plain read open.
+NativeFile FileOpenReadLocked(const std::string& name);
 // Creates or truncates a file for reading and writing.
 NativeFile FileCreate(const std::string& name);
 // Creates a file for writing that must not exist yet; fails when it does.
