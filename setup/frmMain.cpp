@@ -223,37 +223,35 @@ bool TMain::MyMkDir(const std::string& path) {
 void TMain::CheckInstallPlan() {
   // A container that the builder would never make is refused as a whole,
   // before anything is written.
+  auto refuse = [](const std::string& english, const std::string& german, const std::string& name,
+                   const std::string& reason) {
+    return rtl::Exception(rtl::Format(ChooseText(english, german).c_str(), name.c_str(), reason.c_str()));
+  };
   const std::vector<std::string> names = ResourceNames();
   for (size_t i : InstalledEntries(names)) {
     const InstallNameFault fault = InstallNameCheck(names[i]);
     if (fault.Refused())
-      throw rtl::Exception(rtl::Format(
-          ChooseText("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
-                     "Nothing was installed.",
-                     "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
-                     "werden kann: %s. Es wurde nichts installiert.")
-              .c_str(),
-          names[i].c_str(), ChooseText(fault.English, fault.German).c_str()));
+      throw refuse("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
+                   "Nothing was installed.",
+                   "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
+                   "werden kann: %s. Es wurde nichts installiert.",
+                   names[i], ChooseText(fault.English, fault.German));
   }
   const std::string& autoStart = FList.AutoStart;
   if (autoStart.empty()) return;
   const InstallNameFault fault = InstallNameCheck(autoStart);
   if (fault.Refused())
-    throw rtl::Exception(rtl::Format(
-        ChooseText("The installer names \"%s\" as the program to start after installing, which cannot be "
-                   "started safely: %s. Nothing was installed.",
-                   "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet; "
-                   "es kann nicht sicher gestartet werden: %s. Es wurde nichts installiert.")
-            .c_str(),
-        autoStart.c_str(), ChooseText(fault.English, fault.German).c_str()));
+    throw refuse("The installer names \"%s\" as the program to start after installing, which cannot be "
+                 "started safely: %s. Nothing was installed.",
+                 "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet; "
+                 "es kann nicht sicher gestartet werden: %s. Es wurde nichts installiert.",
+                 autoStart, ChooseText(fault.English, fault.German));
   if (AutoStartEntry(names, autoStart) < 0)
-    throw rtl::Exception(rtl::Format(
-        ChooseText("The installer names \"%s\" as the program to start after installing, but installs no "
-                   "file of that name. Nothing was installed.",
-                   "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet, "
-                   "installiert aber keine Datei dieses Namens. Es wurde nichts installiert.")
-            .c_str(),
-        autoStart.c_str()));
+    throw refuse("The installer names \"%s\" as the program to start after installing, but installs no "
+                 "file of that name. Nothing was installed.",
+                 "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet, "
+                 "installiert aber keine Datei dieses Namens. Es wurde nichts installiert.",
+                 autoStart, "");  // the text itself says why
 }
 
 bool TMain::ContainerUnchanged() {

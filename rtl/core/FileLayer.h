@@ -36,6 +36,18 @@ std::int32_t FileWrite(NativeFile file, const void* buffer, std::int32_t count);
 // Reads at an absolute position without moving the file position.
 std::int32_t FileReadAt(NativeFile file, std::int64_t position, void* buffer,
                         std::int32_t count);
+// Reads exactly Count bytes at Position, or returns false.
+inline bool FileReadExactAt(NativeFile file, std::int64_t position, void* buffer, std::int32_t count) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (count > 0) {
+    const std::int32_t got = FileReadAt(file, position, out, count);
+    if (got <= 0) return false;
+    out += got;
+    position += got;
+    count -= got;
+  }
+  return true;
+}
 // New position, or -1 on failure.
 std::int64_t FileSeek(NativeFile file, std::int64_t offset, SeekOrigin origin);
 // Size in bytes, or -1 on failure.

@@ -20,19 +20,6 @@ std::int32_t Int32LE(const unsigned char* p) {
                                    (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
 }
 
-// Reads exactly Count bytes at Position, or returns false.
-bool ReadExact(rtl::NativeFile file, std::int64_t position, void* buffer, std::int32_t count) {
-  auto* out = static_cast<unsigned char*>(buffer);
-  while (count > 0) {
-    const std::int32_t got = rtl::FileReadAt(file, position, out, count);
-    if (got <= 0) return false;
-    out += got;
-    position += got;
-    count -= got;
-  }
-  return true;
-}
-
 // Others may read the file meanwhile. A load also keeps them from writing
 // it: its windows read the bytes that the check hashed, not whatever
 // another program put there since.
@@ -52,14 +39,14 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
   if (fileSize < kExtraResMinimumSize) return false;
 
   unsigned char tail[44];
-  if (!ReadExact(file, fileSize - 44, tail, 44)) return false;
+  if (!rtl::FileReadExactAt(file, fileSize - 44, tail, 44)) return false;
   const std::int32_t n = Int32LE(tail + 40);
   // The size must describe a container that fits into the file.
   if (n < kExtraResMinimumSize || n > fileSize) return false;
   const std::int64_t start = fileSize - n;
 
   char header[kExtraResDigestSize];
-  if (!ReadExact(file, start, header, kExtraResDigestSize)) return false;
+  if (!rtl::FileReadExactAt(file, start, header, kExtraResDigestSize)) return false;
   if (std::memcmp(header, tail, kExtraResDigestSize) != 0) return false;
 
   rtl::THandleStream stream(file);
@@ -71,7 +58,7 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
 
   if (info) {
     unsigned char count[2];
-    if (!ReadExact(file, start + kExtraResDigestSize, count, 2)) return false;
+    if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, 2)) return false;
     info->ContainerSize = n;
     info->Digest = digest;
     info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
@@ -281,7 +268,7 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
     // The digest only proves the container is as it was written; sizes that
     // reach past the entries are refused instead of being followed.
     unsigned char head[9];
-    if (entriesEnd - at < 9 || !ReadExact(file, at, head, 9))
+    if (entriesEnd - at < 9 || !rtl::FileReadExactAt(file, at, head, 9))
       throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
     const std::int32_t size = Int32LE(head);
     const std::int32_t id = Int32LE(head + 4);
@@ -289,7 +276,7 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
     at += 9;
     std::string name(static_cast<size_t>(nameLength), '\0');
     if (entriesEnd - at < nameLength ||
-        (nameLength > 0 && !ReadExact(file, at, &name[0], nameLength)))
+        (nameLength > 0 && !rtl::FileReadExactAt(file, at, &name[0], nameLength)))
       throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
     at += nameLength;
     if (size < 0 || entriesEnd - at < size)

@@ -65,12 +65,7 @@ bool FileHoldsStream(rtl::NativeFile File, rtl::TStream& Source) {
   for (std::int64_t at = 0; at < size;) {
     const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(size - at, static_cast<std::int64_t>(mine.size())));
     const std::int32_t got = Source.Read(mine.data(), want);
-    if (got <= 0) return false;
-    for (std::int32_t done = 0; done < got;) {
-      const std::int32_t n = rtl::FileReadAt(File, at + done, theirs.data() + done, got - done);
-      if (n <= 0) return false;
-      done += n;
-    }
+    if (got <= 0 || !rtl::FileReadExactAt(File, at, theirs.data(), got)) return false;
     if (!std::equal(mine.begin(), mine.begin() + got, theirs.begin())) return false;
     at += got;
   }

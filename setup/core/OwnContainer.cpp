@@ -11,33 +11,22 @@ std::uint32_t U32(const unsigned char* p) {
 
 std::uint16_t U16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 
-bool ReadAt(rtl::NativeFile file, std::int64_t position, unsigned char* buffer, std::int32_t count) {
-  while (count > 0) {
-    const std::int32_t got = rtl::FileReadAt(file, position, buffer, count);
-    if (got <= 0) return false;
-    buffer += got;
-    position += got;
-    count -= got;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   unsigned char dos[64];
-  if (!ReadAt(File, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return -1;
+  if (!rtl::FileReadExactAt(File, 0, dos, sizeof dos) || dos[0] != 'M' || dos[1] != 'Z') return -1;
   const std::int64_t pe = U32(dos + 0x3C);
   // Signature, file header, and the optional header's fields up to the
   // data directories of either width.
   unsigned char head[24 + 112 + 8 * 5];
-  if (!ReadAt(File, pe, head, 24) || head[0] != 'P' || head[1] != 'E' || head[2] != 0 || head[3] != 0) return -1;
+  if (!rtl::FileReadExactAt(File, pe, head, 24) || head[0] != 'P' || head[1] != 'E' || head[2] != 0 || head[3] != 0) return -1;
   const std::uint16_t sections = U16(head + 6);
   const std::int64_t symbols = U32(head + 12);
   const std::int64_t symbolCount = U32(head + 16);
   const std::uint16_t optionalSize = U16(head + 20);
   const std::int64_t optionalAt = pe + 24;
-  if (optionalSize < 64 || !ReadAt(File, optionalAt, head + 24, std::min<std::int32_t>(optionalSize, 112 + 8 * 5)))
+  if (optionalSize < 64 || !rtl::FileReadExactAt(File, optionalAt, head + 24, std::min<std::int32_t>(optionalSize, 112 + 8 * 5)))
     return -1;
   const unsigned char* optional = head + 24;
   const std::uint16_t magic = U16(optional);
@@ -53,7 +42,7 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   }
 
   std::vector<unsigned char> table(static_cast<size_t>(sections) * 40);
-  if (sections > 0 && !ReadAt(File, optionalAt + optionalSize, table.data(), static_cast<std::int32_t>(table.size())))
+  if (sections > 0 && !rtl::FileReadExactAt(File, optionalAt + optionalSize, table.data(), static_cast<std::int32_t>(table.size())))
     return -1;
   for (std::uint16_t i = 0; i < sections; ++i) {
     const unsigned char* section = table.data() + 40 * i;
@@ -66,7 +55,7 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   if (symbols > 0) {
     const std::int64_t names = symbols + symbolCount * 18;
     unsigned char size[4];
-    end = std::max(end, ReadAt(File, names, size, 4) ? names + std::max<std::uint32_t>(U32(size), 4) : names);
+    end = std::max(end, rtl::FileReadExactAt(File, names, size, 4) ? names + std::max<std::uint32_t>(U32(size), 4) : names);
   }
   return end;
 }

@@ -97,12 +97,18 @@ std::vector<std::string> ListCopies() {
   return names;
 }
 
-// Presses OK, answers the count message, and waits for the installer's end.
-void InstallAndClose(SetupProcess& setup, const std::string& target, const std::string& count) {
-  HWND main = setup.MainWindow();
+// Puts Target (an existing folder) into the folder field and presses OK;
+// returns the message that follows, the count, or null when none came.
+HWND StartInstall(SetupProcess& setup, const std::string& target) {
   SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND box = setup.WaitForWindow(rtl::kMessageFormClass);
+  setup.Click(setup.MainWindow(), idBitBtn1);
+  return setup.WaitForWindow(rtl::kMessageFormClass);
+}
+
+// ... and answers the count message, which must read Count, and waits for
+// the installer's end.
+void InstallAndClose(SetupProcess& setup, const std::string& target, const std::string& count) {
+  HWND box = StartInstall(setup, target);
   ASSERT_NE(nullptr, box);
   EXPECT_EQ(count, WindowText(::GetDlgItem(box, rtl::kMessageTextID)));
   Answer(box, IDOK);
@@ -525,15 +531,8 @@ TEST_F(Installer, TargetFolderAsLongAsTheFinalNamesAllow) {
   ASSERT_TRUE(::CreateDirectoryA((target + "\\~0000000").c_str(), nullptr));
 
   SetupProcess setup(exe);
-  HWND main = setup.MainWindow();
-  ASSERT_NE(nullptr, main);
-  SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
-  ASSERT_NE(nullptr, count);
-  EXPECT_EQ(Pick("1 files copied.", "Es wurden 1 Dateien kopiert."), WindowText(::GetDlgItem(count, rtl::kMessageTextID)));
-  Answer(count, IDOK);
-  EXPECT_TRUE(setup.WaitForExit());
+  ASSERT_NE(nullptr, setup.MainWindow());
+  InstallAndClose(setup, target, Pick("1 files copied.", "Es wurden 1 Dateien kopiert."));
   EXPECT_EQ(binary, ReadFile(target + "\\data.bin"));
   EXPECT_EQ(1, CountFiles(target + "\\")) << "no scratch file left, the old one swept";
 }
@@ -630,11 +629,8 @@ TEST_F(Installer, ProgramChangedAfterItWasInstalledIsNotStarted) {
   const std::string target = work + "swapped\\";
   ::CreateDirectoryA(target.c_str(), nullptr);
   SetupProcess setup(exe);
-  HWND main = setup.MainWindow();
-  ASSERT_NE(nullptr, main);
-  SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, setup.MainWindow());
+  HWND count = StartInstall(setup, target);
   ASSERT_NE(nullptr, count);
   ASSERT_EQ(ReadFile(kMarker), ReadFile(target + "marker.exe"));
   WriteFile(target + "marker.exe", ReadFile(kMarker) + "another program");
@@ -669,9 +665,7 @@ TEST_F(Installer, WithMoreRightsTheUsersFileTypesChooseNothing) {
 
   const std::string target = work + "documents\\";
   ::CreateDirectoryA(target.c_str(), nullptr);
-  SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
+  HWND count = StartInstall(setup, target);
   ASSERT_NE(nullptr, count);
   Answer(count, IDOK);
   HWND warning = setup.WaitForWindow(rtl::kMessageFormClass);
