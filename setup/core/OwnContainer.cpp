@@ -20,13 +20,15 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   // Signature, file header, and the optional header's fields up to the
   // data directories of either width.
   unsigned char head[24 + 112 + 8 * 5];
-  if (!rtl::FileReadExactAt(File, pe, head, 24) || head[0] != 'P' || head[1] != 'E' || head[2] != 0 || head[3] != 0) return -1;
+  if (!rtl::FileReadExactAt(File, pe, head, 24) || head[0] != 'P' || head[1] != 'E' || head[2] != 0 || head[3] != 0)
+    return -1;
   const std::uint16_t sections = U16(head + 6);
   const std::int64_t symbols = U32(head + 12);
   const std::int64_t symbolCount = U32(head + 16);
   const std::uint16_t optionalSize = U16(head + 20);
   const std::int64_t optionalAt = pe + 24;
-  if (optionalSize < 64 || !rtl::FileReadExactAt(File, optionalAt, head + 24, std::min<std::int32_t>(optionalSize, 112 + 8 * 5)))
+  if (optionalSize < 64 ||
+      !rtl::FileReadExactAt(File, optionalAt, head + 24, std::min<std::int32_t>(optionalSize, 112 + 8 * 5)))
     return -1;
   const unsigned char* optional = head + 24;
   const std::uint16_t magic = U16(optional);
@@ -38,11 +40,13 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   const int directories = magic == 0x10B ? 96 : 112;
   if (optionalSize >= directories + 8 * 5 && U32(optional + directories - 4) >= 5) {
     const unsigned char* certificate = optional + directories + 8 * 4;
-    if (U32(certificate + 4) > 0) end = std::max<std::int64_t>(end, std::int64_t{U32(certificate)} + U32(certificate + 4));
+    if (U32(certificate + 4) > 0)
+      end = std::max<std::int64_t>(end, std::int64_t{U32(certificate)} + U32(certificate + 4));
   }
 
   std::vector<unsigned char> table(static_cast<size_t>(sections) * 40);
-  if (sections > 0 && !rtl::FileReadExactAt(File, optionalAt + optionalSize, table.data(), static_cast<std::int32_t>(table.size())))
+  if (sections > 0 &&
+      !rtl::FileReadExactAt(File, optionalAt + optionalSize, table.data(), static_cast<std::int32_t>(table.size())))
     return -1;
   for (std::uint16_t i = 0; i < sections; ++i) {
     const unsigned char* section = table.data() + 40 * i;
@@ -55,7 +59,8 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
   if (symbols > 0) {
     const std::int64_t names = symbols + symbolCount * 18;
     unsigned char size[4];
-    end = std::max(end, rtl::FileReadExactAt(File, names, size, 4) ? names + std::max<std::uint32_t>(U32(size), 4) : names);
+    const bool named = rtl::FileReadExactAt(File, names, size, 4);
+    end = std::max(end, named ? names + std::max<std::uint32_t>(U32(size), 4) : names);
   }
   return end;
 }

@@ -74,7 +74,8 @@ TEST(OwnContainer, AbsentValidOrDamaged) {
   const std::string container = ContainerOf({{0, "Setup.~lst", "[Global]\r\n"}, {1, "a.bin", std::string(3000, 'a')}});
   std::string flipped = Program() + container;
   flipped[0x500 + 1500] ^= 0x20;
-  const std::string duplicate = RawContainer(std::string("\x02\x00", 2) + EntryBytes(1, 1, "a", "x") + EntryBytes(1, 2, "a", "y"));
+  const std::string duplicate =
+      RawContainer(std::string("\x02\x00", 2) + EntryBytes(1, 1, "a", "x") + EntryBytes(1, 2, "a", "y"));
   const struct {
     const char* what;
     std::string bytes;

@@ -420,23 +420,26 @@ TEST_F(Installer, DamagedInstallerSaysSoAndInstallsNothing) {
 }
 
 TEST_F(Installer, InstallerChangedAfterStartInstallsNothing) {
-  // The running installer's file is renamed (Windows allows that), and
-  // another file takes its name: a damaged copy of it, or another installer
-  // that checks out. Neither may be installed from.
+  // The running installer's file is held: it cannot be renamed, as Windows
+  // would otherwise allow. Its folder can still be moved away (under Wine
+  // at least), and another file take its place: a damaged copy of it, or
+  // another installer that checks out. Neither may be installed from.
   WriteFile(payload + "other.bin", "another installer's file");
   const std::string other = Build("--title Other \"" + payload + "other.bin\"", work + "other.exe");
   for (const bool damaged : {true, false}) {
-    const std::string home = work + (damaged ? "damaged\\" : "replaced\\");
+    const std::string folder = work + (damaged ? "damaged" : "replaced");
+    const std::string home = folder + "\\";
     ::CreateDirectoryA(home.c_str(), nullptr);
     const std::string target = home + "target";
-    const std::string exe = Build("--title Mine --path \"" + target + "\" \"" + payload + "data.bin\"", home + "setup.exe");
+    const std::string exe =
+        Build("--title Mine --path \"" + target + "\" \"" + payload + "data.bin\"", home + "setup.exe");
     SetupProcess setup(exe);
     HWND main = setup.MainWindow();
     ASSERT_NE(nullptr, main) << damaged;
     EXPECT_FALSE(::MoveFileA(exe.c_str(), (home + "renamed.exe").c_str())) << "held against renaming; " << damaged;
-    ASSERT_TRUE(::MoveFileA(home.substr(0, home.size() - 1).c_str(), (home.substr(0, home.size() - 1) + ".moved").c_str())) << damaged;
+    ASSERT_TRUE(::MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << damaged;
     ::CreateDirectoryA(home.c_str(), nullptr);
-    std::string bytes = ReadFile(damaged ? home.substr(0, home.size() - 1) + ".moved\\setup.exe" : other);
+    std::string bytes = ReadFile(damaged ? folder + ".moved\\setup.exe" : other);
     if (damaged) bytes[bytes.size() - 50] = static_cast<char>(bytes[bytes.size() - 50] ^ 1);
     WriteFile(exe, bytes);
 
