@@ -1,5 +1,6 @@
 // Fuzzes the container reader. The first byte picks the mode: the input as a
-// whole file (the check must hold against anything), or the input as the
+// whole file (the check, and the installer's reading of a program's
+// headers, must hold against anything), or the input as the
 // entries of a container whose digests and size are made right, so that
 // the loader's entry parsing is reached.
 
@@ -12,6 +13,7 @@
 
 #include "rtl/core/Streams.h"
 #include "setup/core/ExtraResManager.h"
+#include "setup/core/OwnContainer.h"
 #include "setup/core/Sha1.h"
 #include "setup/core/StringFormat.h"
 
@@ -52,6 +54,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   const bool readOnly = data[0] & 2;
   const std::string file = ScratchFile();
   WriteFile(file, wrap ? Wrap(input) : input);
+
+  // As the installer's own file: a program's headers are read from it too,
+  // to tell a damaged container from none.
+  {
+    TExtraResManager own(nullptr);
+    LoadOwnContainer(own, file);
+  }
 
   TExtraResInfo info;
   const bool valid = TExtraResManager::HasExtraResources(file, &info);

@@ -7,9 +7,17 @@
 #include <objbase.h>
 
 #include "rtl/win32/Application.h"
+#include "rtl/win32/Dialogs.h"
 #include "rtl/win32/Shell.h"
 #include "setup/frmInfos.h"
 #include "setup/frmMain.h"
+
+namespace {
+
+// The installer's own file is damaged: no window was opened.
+constexpr int kExitDamaged = 2;
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything else loads a DLL: a DLL planted next to a downloaded
@@ -27,10 +35,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // Both forms live until the message loop ends and are destroyed in the
     // reverse order of their creation, the dialog before its owner window.
     TMain main(nullptr);
-    TInfos infos(nullptr, main.Handle());
-    main.Infos = &infos;
-    main.Show();
-    application.Run();
+    if (main.Container() == ContainerState::Damaged) {
+      // A window would offer to install from it; the message alone says
+      // what is wrong, and the exit code tells a caller the same.
+      rtl::MessageDlg(main.DamageText(), rtl::TMsgDlgType::Error, rtl::mbOK);
+      exitCode = kExitDamaged;
+    } else {
+      TInfos infos(nullptr, main.Handle());
+      main.Infos = &infos;
+      main.Show();
+      application.Run();
+    }
   } catch (...) {
     application.HandleException();
     exitCode = 1;

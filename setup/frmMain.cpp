@@ -12,6 +12,8 @@
 #include "setup/SetupControlIds.h"
 #include "setup/core/InstallCopy.h"
 #include "setup/core/InstallNames.h"
+#include "setup/SetupListFile.h"
+#include "setup/StartInstalled.h"
 #include "setup/frmInfos.h"
 
 namespace {
@@ -83,7 +85,8 @@ void TMain::FormCreate() {
   ReadFolders();
   SetCaptions();
   LoadContainer();
-  WriteSetupList();
+  if (FContainer.State == ContainerState::Damaged) return;
+  ReadList();
   const std::string folder = ProposedFolder();
   ShowListTexts();
   ShowReadme();
@@ -108,64 +111,64 @@ void TMain::SetCaptions() {
 }
 
 void TMain::LoadContainer() {
-  const std::string temp = rtl::Trim(rtl::TempFolder());
-  ExtraResManager1->TempOptions().SetTempFolder(temp);
-  FSetupListPath = NormalizeFolder(temp) + kSetupListName;
+  ExtraResManager1->TempOptions().SetTempFolder(rtl::Trim(rtl::TempFolder()));
   // The load checks the container itself; a separate check before it would
   // hash the whole payload a second time for the same answer. Without a
   // container the installer still opens, with every key at its default.
-  try {
-    ExtraResManager1->LoadFromFile(rtl::ExecutablePath(), true);
-    FContainerLoaded = true;
-  } catch (const EExtraResError& e) {
-    if (e.Message() != kNoExtraResources) throw;
-  }
+  FContainer = LoadOwnContainer(*ExtraResManager1, rtl::ExecutablePath());
 }
 
-void TMain::WriteSetupList() {
-  // The list lives at a fixed path: one left there by an earlier installer
-  // that was killed must never speak for this one.
-  if (rtl::FileExists(FSetupListPath)) rtl::FileDelete(FSetupListPath);
+void TMain::ReadList() {
   const int entry = SetupListEntry(ResourceNames());
-  if (entry < 0) return;
-  InstallResourceFile(ExtraResManager1->Resources().Items(entry).Stream(), rtl::ExtractFilePath(FSetupListPath),
-                      kSetupListName);
-  FIni = std::make_unique<rtl::TIniFile>(FSetupListPath);
+  if (entry >= 0) FList = ReadSetupList(ExtraResManager1->Resources().Items(entry).Stream(), FFolders.Temp);
+}
+
+std::string TMain::DamageText() const {
+  if (!FContainer.Unreadable.empty())
+    return ChooseText("This installer is damaged: it cannot be read (" + FContainer.Unreadable +
+                          "). It installs nothing; please get a new copy of it.",
+                      "Dieses Installationsprogramm ist beschädigt: es kann nicht gelesen werden (" +
+                          FContainer.Unreadable + "). Es installiert nichts; bitte besorgen Sie eine neue Kopie.");
+  return ChooseText("This installer is damaged: its contents are not as they were made. It installs nothing; "
+                    "please get a new copy of it.",
+                    "Dieses Installationsprogramm ist beschädigt: sein Inhalt ist nicht mehr, wie er erstellt "
+                    "wurde. Es installiert nichts; bitte besorgen Sie eine neue Kopie.");
 }
 
 std::string TMain::ProposedFolder() const {
   // An absent "Path" means the temporary folder. It is not passed through
   // the reader as a scrambled default, because the reader cuts blanks off
   // the ends of defaults.
-  bool hasPath = false;
-  for (const auto& key : ListKeys(kSetupSection)) hasPath = hasPath || rtl::SameText(key, "Path");
   std::string path = FFolders.Temp;
-  if (hasPath) path = ScrambleText(ListValue(kSetupSection, "Path", ""), Unscramble, SetupScrambleKey);
+  if (FList.Path) path = ScrambleText(*FList.Path, Unscramble, SetupScrambleKey);
   return ResolvePathPlaceholders(path, FFolders);
 }
 
 void TMain::ShowListTexts() {
-  SetCaption(ScrambleText(ListValue(kSetupSection, "Title", ""), Unscramble, SetupScrambleKey));
-  if (ListValue(kSetupSection, "Compressed", "False") == "True") Image1->SetVisible(true);
-  const std::string info = ListValue(kSetupSection, "Info", "");
-  if (!info.empty()) Memo1->AddLine(info);
+  SetCaption(ScrambleText(FList.Title, Unscramble, SetupScrambleKey));
+  if (FList.Compressed == "True") Image1->SetVisible(true);
+  if (!FList.Info.empty()) Memo1->AddLine(FList.Info);
 }
 
 void TMain::ShowReadme() {
   // Once per marking value, as many times as the list names it.
   TExtraResources& resources = ExtraResManager1->Resources();
-  for (const auto& key : ListKeys(kFilesSection)) {
-    if (!MarksReadme(ListValue(kFilesSection, key, ""))) continue;
+  for (const auto& value : FList.Files) {
+    if (!MarksReadme(value)) continue;
     for (int i = 0; i < resources.Count(); ++i) {
       if (resources.Items(i).Name() != kReadmeResourceName) continue;
       InstallResourceFile(resources.Items(i).Stream(), FFolders.Temp, "readme.txt");
-      rtl::ShellOpen(nullptr, FFolders.Temp + "readme.txt", "", SW_SHOW);
+      std::string reason;
+      if (!OpenReadme(FFolders.Temp + "readme.txt", reason))
+        rtl::MessageDlg(ChooseText("The readme could not be shown. ", "Die Hinweise konnten nicht angezeigt werden. ") +
+                            reason,
+                        rtl::TMsgDlgType::Error, rtl::mbOK);
     }
   }
 }
 
 void TMain::OfferAutoStart() {
-  const std::string autoStart = ListValue(kSetupSection, "AutoStart", "");
+  const std::string& autoStart = FList.AutoStart;
   if (!autoStart.empty()) {
     CheckBox2->SetCaption(ChooseText("Autorun " + autoStart, autoStart + " automatisch ausführen"));
     CheckBox2->SetVisible(true);
@@ -176,20 +179,12 @@ void TMain::OfferAutoStart() {
 
 void TMain::ShowFolder(const std::string& folder) {
   Edit1->SetText(folder);
-  if (!Edit1->Text().empty() && ListValue(kSetupSection, "Locked", "False") == "True") {
+  if (!Edit1->Text().empty() && FList.Locked == "True") {
     BitBtn1->SetEnabled(true);
     Edit1->SetReadOnly(true);
     Edit1->ButtonFaceColor = true;
     SpeedButton1->SetEnabled(false);
   }
-}
-
-std::string TMain::ListValue(const char* section, const std::string& key, const std::string& defaultValue) const {
-  return FIni ? FIni->ReadString(section, key, defaultValue) : defaultValue;
-}
-
-std::vector<std::string> TMain::ListKeys(const char* section) const {
-  return FIni ? FIni->ReadSection(section) : std::vector<std::string>();
 }
 
 std::vector<std::string> TMain::ResourceNames() {
@@ -204,11 +199,6 @@ void TMain::FormShow() {
   // when the window is activated. A locked folder cannot be typed into, so
   // OK takes the focus and Space or Enter installs.
   if (Edit1->ReadOnly() && ActiveControl() == Edit1->Handle()) BitBtn1->SetFocus();
-}
-
-void TMain::FormClose() {
-  FIni.reset();
-  if (!FSetupListPath.empty() && rtl::FileExists(FSetupListPath)) rtl::FileDelete(FSetupListPath);
 }
 
 void TMain::Edit1Change() { BitBtn1->SetEnabled(!rtl::Trim(Edit1->Text()).empty()); }
@@ -230,40 +220,92 @@ bool TMain::MyMkDir(const std::string& path) {
   return rtl::DirectoryExists(path);
 }
 
-void TMain::CheckInstallNames() {
-  TExtraResources& resources = ExtraResManager1->Resources();
-  for (size_t i : InstalledEntries(ResourceNames())) {
-    const std::string& name = resources.Items(static_cast<int>(i)).Name();
-    const InstallNameFault fault = InstallNameCheck(name);
+void TMain::CheckInstallPlan() {
+  // A container that the builder would never make is refused as a whole,
+  // before anything is written.
+  auto refuse = [](const std::string& english, const std::string& german, const std::string& name,
+                   const std::string& reason) {
+    return rtl::Exception(rtl::Format(ChooseText(english, german).c_str(), name.c_str(), reason.c_str()));
+  };
+  const std::vector<std::string> names = ResourceNames();
+  for (size_t i : InstalledEntries(names)) {
+    const InstallNameFault fault = InstallNameCheck(names[i]);
     if (fault.Refused())
-      throw rtl::Exception(rtl::Format(
-          ChooseText("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
-                     "Nothing was installed.",
-                     "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
-                     "werden kann: %s. Es wurde nichts installiert.")
-              .c_str(),
-          name.c_str(), ChooseText(fault.English, fault.German).c_str()));
+      throw refuse("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
+                   "Nothing was installed.",
+                   "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
+                   "werden kann: %s. Es wurde nichts installiert.",
+                   names[i], ChooseText(fault.English, fault.German));
   }
+  const std::string& autoStart = FList.AutoStart;
+  if (autoStart.empty()) return;
+  const InstallNameFault fault = InstallNameCheck(autoStart);
+  if (fault.Refused())
+    throw refuse("The installer names \"%s\" as the program to start after installing, which cannot be "
+                 "started safely: %s. Nothing was installed.",
+                 "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet; "
+                 "es kann nicht sicher gestartet werden: %s. Es wurde nichts installiert.",
+                 autoStart, ChooseText(fault.English, fault.German));
+  if (AutoStartEntry(names, autoStart) < 0)
+    throw refuse("The installer names \"%s\" as the program to start after installing, but installs no "
+                 "file of that name. Nothing was installed.",
+                 "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet, "
+                 "installiert aber keine Datei dieses Namens. Es wurde nichts installiert.",
+                 autoStart, "");  // the text itself says why
 }
 
-void TMain::ReloadContainer() {
-  try {
-    ExtraResManager1->LoadFromFile(rtl::ExecutablePath(), true);
-  } catch (const EExtraResError& e) {
-    // An installer that had no container from the start installs nothing
-    // and says so with its count. One whose container was there at start-up
-    // and fails now has been changed or cannot be read: the error is shown
-    // and nothing is copied.
-    if (FContainerLoaded || e.Message() != kNoExtraResources) throw;
+bool TMain::ContainerUnchanged() {
+  // The install copies from the container that start-up checked and read
+  // the list from, or from none. Another file under the program's name
+  // (the running program can be renamed, and a new one put in its place)
+  // or a container that no longer checks out is damage.
+  const OwnContainer now = LoadOwnContainer(*ExtraResManager1, rtl::ExecutablePath());
+  return now.State == FContainer.State && now.Digest == FContainer.Digest;
+}
+
+void TMain::StartAutoStart(const std::string& folder) {
+  // Started by the name this install wrote, which the check before the
+  // install found; the list's spelling may differ in case.
+  const std::vector<std::string> names = ResourceNames();
+  const int entry = AutoStartEntry(names, FList.AutoStart);
+  if (entry < 0) return;
+  const std::string& name = names[static_cast<size_t>(entry)];
+  std::string reason;
+  switch (StartInstalled(Handle(), folder, name, ExtraResManager1->Resources().Items(entry).Stream(), reason)) {
+    case StartOutcome::Started: return;
+    case StartOutcome::Changed:
+      rtl::MessageDlg(ChooseText(name + " was not started: another program changed or removed it after it was "
+                                        "installed.",
+                                 name + " wurde nicht gestartet: ein anderes Programm hat es nach der Installation "
+                                        "geändert oder entfernt."),
+                      rtl::TMsgDlgType::Error, rtl::mbOK);
+      return;
+    case StartOutcome::NotAProgram:
+      rtl::MessageDlg(ChooseText(name + " was not opened: an installer with administrator rights starts programs "
+                                        "only, since the program that opens a document is chosen by settings that "
+                                        "every program of the user can change.",
+                                 name + " wurde nicht geöffnet: ein Installationsprogramm mit Administratorrechten "
+                                        "startet nur Programme, da das Programm, das ein Dokument öffnet, in "
+                                        "Einstellungen steht, die jedes Programm des Benutzers ändern kann."),
+                      rtl::TMsgDlgType::Warning, rtl::mbOK);
+      return;
+    case StartOutcome::Failed:
+      rtl::MessageDlg(ChooseText(name + " could not be started: " + reason,
+                                 name + " konnte nicht gestartet werden: " + reason),
+                      rtl::TMsgDlgType::Error, rtl::mbOK);
+      return;
   }
 }
 
 void TMain::BitBtn1Click() {
   std::string folder = Edit1->Text();
-  ReloadContainer();
+  if (!ContainerUnchanged()) {
+    rtl::MessageDlg(DamageText(), rtl::TMsgDlgType::Error, rtl::mbOK);
+    return;
+  }
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   // Before the folder question, so that a refused installer creates nothing.
-  CheckInstallNames();
+  CheckInstallPlan();
 
   bool created = true;
   if (!rtl::DirectoryExists(folder)) {
@@ -274,6 +316,7 @@ void TMain::BitBtn1Click() {
   }
 
   if (rtl::DirectoryExists(folder)) {
+    SweepScratchFiles(folder);
     TExtraResources& resources = ExtraResManager1->Resources();
     int count = 0;
     for (size_t i : InstalledEntries(ResourceNames())) {
@@ -284,9 +327,7 @@ void TMain::BitBtn1Click() {
     rtl::MessageDlg(ChooseText(std::to_string(count) + " files copied.",
                                "Es wurden " + std::to_string(count) + " Dateien kopiert."),
                     rtl::TMsgDlgType::Information, rtl::mbOK);
-    const std::string autoStart = ListValue(kSetupSection, "AutoStart", "");
-    if (!autoStart.empty() && CheckBox2->Checked() && CheckBox2->Visible() && rtl::FileExists(folder + autoStart))
-      rtl::ShellOpen(Handle(), folder + autoStart, folder, SW_SHOW);
+    if (!FList.AutoStart.empty() && CheckBox2->Checked() && CheckBox2->Visible()) StartAutoStart(folder);
     if (CheckBox1->Checked()) Close();
   } else if (!created) {
     rtl::MessageDlg(ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!"),

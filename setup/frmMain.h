@@ -1,6 +1,8 @@
 #pragma once
 // The installer window: checks the container appended to the program,
-// reads the setup list, proposes the target folder and installs.
+// reads the setup list, proposes the target folder and installs. A damaged
+// installer opens no window: start-up finds the damage, and the program
+// entry says so and ends.
 
 #include <memory>
 #include <string>
@@ -8,8 +10,8 @@
 
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
-#include "rtl/win32/IniFiles.h"
 #include "setup/core/ExtraResManager.h"
+#include "setup/core/OwnContainer.h"
 #include "setup/core/SetupList.h"
 
 class TInfos;
@@ -25,9 +27,14 @@ public:
   std::string GetVersion();
   bool MyMkDir(const std::string& path);
 
+  // What start-up found at the end of the program; a damaged container is
+  // never installed from.
+  ContainerState Container() const { return FContainer.State; }
+  // The message for a damaged installer, in the user's language.
+  std::string DamageText() const;
+
 protected:
   void FormShow() override;
-  void FormClose() override;
 
 private:
   void CreateControls();
@@ -36,26 +43,23 @@ private:
   void ReadFolders();
   void SetCaptions();
   void LoadContainer();
-  void WriteSetupList();
+  void ReadList();
   std::string ProposedFolder() const;
   void ShowListTexts();
   void ShowReadme();
   void OfferAutoStart();
   void ShowFolder(const std::string& folder);
 
-  // Values of the setup list; every key reads as its default when the
-  // container carries no list.
-  std::string ListValue(const char* section, const std::string& key, const std::string& defaultValue) const;
-  std::vector<std::string> ListKeys(const char* section) const;
   std::vector<std::string> ResourceNames();
-  void ReloadContainer();
+  bool ContainerUnchanged();
   void Edit1Change();
   void SpeedButton1Click();
   void BitBtn1Click();
   void BitBtn2Click();
   void BitBtn3Click();
   void Image1Click();
-  void CheckInstallNames();
+  void CheckInstallPlan();
+  void StartAutoStart(const std::string& folder);
 
   std::unique_ptr<rtl::TLabel> Label1;
   std::unique_ptr<rtl::TEdit> Edit1;
@@ -71,7 +75,8 @@ private:
   TExtraResManager* ExtraResManager1;  // owned by this form as its component
 
   SetupFolders FFolders;
-  bool FContainerLoaded = false;
-  std::string FSetupListPath;
-  std::unique_ptr<rtl::TIniFile> FIni;
+  OwnContainer FContainer;
+  // Read once at start-up; every key holds its default when the container
+  // carries no list.
+  SetupListValues FList;
 };

@@ -20,6 +20,10 @@ enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
 // Opens an existing file; others may read it meanwhile (and write it unless
 // Access asks for writing). InvalidFile on failure, reason in LastFileError().
 NativeFile FileOpen(const std::string& name, FileAccess access);
+// Opens an existing file for reading that, while this handle is open, others
+// may read (and run) but neither write, rename nor delete. POSIX has no such
+// lock; there it is a plain read open.
+NativeFile FileOpenReadLocked(const std::string& name);
 // Creates or truncates a file for reading and writing.
 NativeFile FileCreate(const std::string& name);
 // Creates a file for writing that must not exist yet; fails when it does.
@@ -32,6 +36,18 @@ std::int32_t FileWrite(NativeFile file, const void* buffer, std::int32_t count);
 // Reads at an absolute position without moving the file position.
 std::int32_t FileReadAt(NativeFile file, std::int64_t position, void* buffer,
                         std::int32_t count);
+// Reads exactly Count bytes at Position, or returns false.
+inline bool FileReadExactAt(NativeFile file, std::int64_t position, void* buffer, std::int32_t count) {
+  auto* out = static_cast<unsigned char*>(buffer);
+  while (count > 0) {
+    const std::int32_t got = FileReadAt(file, position, out, count);
+    if (got <= 0) return false;
+    out += got;
+    position += got;
+    count -= got;
+  }
+  return true;
+}
 // New position, or -1 on failure.
 std::int64_t FileSeek(NativeFile file, std::int64_t offset, SeekOrigin origin);
 // Size in bytes, or -1 on failure.

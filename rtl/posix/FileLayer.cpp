@@ -35,6 +35,8 @@ NativeFile FileOpen(const std::string& name, FileAccess access) {
   return fd < 0 ? Fail(InvalidFile) : fd;
 }
 
+NativeFile FileOpenReadLocked(const std::string& name) { return FileOpen(name, FileAccess::Read); }
+
 NativeFile FileCreate(const std::string& name) {
   const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   return fd < 0 ? Fail(InvalidFile) : fd;

@@ -30,6 +30,12 @@ NativeFile FileOpen(const std::string& name, FileAccess access) {
   return h == INVALID_HANDLE_VALUE ? Fail(InvalidFile) : N(h);
 }
 
+NativeFile FileOpenReadLocked(const std::string& name) {
+  HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  return h == INVALID_HANDLE_VALUE ? Fail(InvalidFile) : N(h);
+}
+
 NativeFile FileCreate(const std::string& name) {
   HANDLE h = ::CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

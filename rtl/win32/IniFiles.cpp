@@ -12,8 +12,8 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
   return std::string(buffer, n);
 }
 
-std::vector<std::string> TIniFile::ReadSection(const std::string& section) const {
-  std::vector<char> buffer(16384, '\0');
+std::vector<std::string> TIniFile::ReadSection(const std::string& section, int bufferSize) const {
+  std::vector<char> buffer(static_cast<size_t>(bufferSize < 3 ? 3 : bufferSize), '\0');
   const DWORD n = ::GetPrivateProfileStringA(section.c_str(), nullptr, nullptr, buffer.data(),
                                              static_cast<DWORD>(buffer.size()), FFileName.c_str());
   std::vector<std::string> keys;

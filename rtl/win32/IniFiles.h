@@ -15,8 +15,9 @@ public:
   // At most 2047 characters of the value; Default when the key is absent.
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue) const;
-  // The key names of Section, read through a 16384-byte buffer.
-  std::vector<std::string> ReadSection(const std::string& section) const;
+  // The key names of Section, read through a buffer of BufferSize bytes
+  // (at least 3); the names that do not fit are left out.
+  std::vector<std::string> ReadSection(const std::string& section, int bufferSize = 16384) const;
 
 private:
   std::string FFileName;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "setup/core/Sha1.h"
 #include "setup/core/StringFormat.h"
@@ -19,15 +20,22 @@ void Emit(rtl::TStream& out, THash_SHA1& hash, const void* bytes, std::size_t le
   out.WriteBuffer(bytes, static_cast<std::int32_t>(length));
 }
 
+std::int64_t FileSizeOf(const std::string& name) {
+  rtl::TFileStream file(name, rtl::FileStreamMode::OpenRead);
+  return file.Size();
+}
+
 }  // namespace
 
 std::int64_t WriteContainer(rtl::TStream& Out, const std::vector<ContainerEntry>& Entries) {
   if (Entries.size() > 0xFFFF) throw rtl::Exception("A container holds at most 65535 entries");
   std::int64_t total = 86;
+  std::vector<std::int64_t> sizes;
   for (const auto& e : Entries) {
     if (e.Name.size() > 255)
       throw rtl::Exception("Resource name longer than 255 characters: " + e.Name.substr(0, 40) + "...");
-    total += 9 + static_cast<std::int64_t>(e.Name.size()) + (e.Source ? e.Source->Size() : 0);
+    sizes.push_back(e.Source ? e.Source->Size() : e.FileName.empty() ? 0 : FileSizeOf(e.FileName));
+    total += 9 + static_cast<std::int64_t>(e.Name.size()) + sizes.back();
   }
   if (total > std::numeric_limits<std::int32_t>::max())
     throw rtl::Exception("The files do not fit into one container (2 GiB at most)");
@@ -43,21 +51,29 @@ std::int64_t WriteContainer(rtl::TStream& Out, const std::vector<ContainerEntry>
   Emit(Out, hash, count, 2);
 
   std::string buffer;
-  for (const auto& e : Entries) {
-    const std::int64_t size = e.Source ? e.Source->Size() : 0;
+  for (size_t i = 0; i < Entries.size(); ++i) {
+    const ContainerEntry& e = Entries[i];
+    const std::int64_t size = sizes[i];
     std::string head;
     PutInt32(head, static_cast<std::int32_t>(size));
     PutInt32(head, e.ID);
     head.push_back(static_cast<char>(e.Name.size()));
     head += e.Name;
     Emit(Out, hash, head.data(), head.size());
-    if (!e.Source) continue;
-    e.Source->SetPosition(0);
+    std::unique_ptr<rtl::TFileStream> file;
+    rtl::TStream* source = e.Source;
+    if (!source && !e.FileName.empty()) {
+      file = std::make_unique<rtl::TFileStream>(e.FileName, rtl::FileStreamMode::OpenRead);
+      if (file->Size() != size) throw rtl::Exception("The file changed while the installer was made: " + e.FileName);
+      source = file.get();
+    }
+    if (!source) continue;
+    source->SetPosition(0);
     buffer.resize(1 << 20);
     std::int64_t left = size;
     while (left > 0) {
       const auto n = static_cast<std::int32_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(buffer.size())));
-      e.Source->ReadBuffer(&buffer[0], n);
+      source->ReadBuffer(&buffer[0], n);
       Emit(Out, hash, buffer.data(), static_cast<std::size_t>(n));
       left -= n;
     }

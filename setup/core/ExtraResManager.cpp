@@ -20,26 +20,50 @@ std::int32_t Int32LE(const unsigned char* p) {
                                    (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[3]} << 24));
 }
 
-// Reads exactly Count bytes at Position, or returns false.
-bool ReadExact(rtl::NativeFile file, std::int64_t position, void* buffer, std::int32_t count) {
-  auto* out = static_cast<unsigned char*>(buffer);
-  while (count > 0) {
-    const std::int32_t got = rtl::FileReadAt(file, position, out, count);
-    if (got <= 0) return false;
-    out += got;
-    position += got;
-    count -= got;
-  }
-  return true;
-}
-
-rtl::NativeFile OpenForCheck(const std::string& fileName) {
+// Others may read the file meanwhile. A load also keeps them from writing
+// it: its windows read the bytes that the check hashed, not whatever
+// another program put there since.
+rtl::NativeFile OpenForCheck(const std::string& fileName, bool locked) {
   // An empty name would open nothing useful on any platform; refuse it
   // before the system is asked.
   if (fileName.empty()) throw EExtraResError("No file name given");
-  const rtl::NativeFile file = rtl::FileOpen(fileName, rtl::FileAccess::Read);
+  const rtl::NativeFile file =
+      locked ? rtl::FileOpenReadLocked(fileName) : rtl::FileOpen(fileName, rtl::FileAccess::Read);
   if (file == rtl::InvalidFile) RaisePlatformError();
   return file;
+}
+
+// The check of HasExtraResources on an open file.
+bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
+  const std::int64_t fileSize = rtl::FileSize(file);
+  if (fileSize < kExtraResMinimumSize) return false;
+
+  unsigned char tail[44];
+  if (!rtl::FileReadExactAt(file, fileSize - 44, tail, 44)) return false;
+  const std::int32_t n = Int32LE(tail + 40);
+  // The size must describe a container that fits into the file.
+  if (n < kExtraResMinimumSize || n > fileSize) return false;
+  const std::int64_t start = fileSize - n;
+
+  char header[kExtraResDigestSize];
+  if (!rtl::FileReadExactAt(file, start, header, kExtraResDigestSize)) return false;
+  if (std::memcmp(header, tail, kExtraResDigestSize) != 0) return false;
+
+  rtl::THandleStream stream(file);
+  stream.SetPosition(start + kExtraResDigestSize);
+  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - 84, 16);
+  if (digest.size() != kExtraResDigestSize ||
+      std::memcmp(digest.data(), header, kExtraResDigestSize) != 0)
+    return false;
+
+  if (info) {
+    unsigned char count[2];
+    if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, 2)) return false;
+    info->ContainerSize = n;
+    info->Digest = digest;
+    info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
+  }
+  return true;
 }
 
 }  // namespace
@@ -215,45 +239,20 @@ TExtraResManager::TExtraResManager(rtl::TComponent* owner)
 TExtraResManager::~TExtraResManager() = default;
 
 bool TExtraResManager::HasExtraResources(const std::string& fileName, TExtraResInfo* info) {
-  rtl::FileHandle file(OpenForCheck(fileName));
-  const std::int64_t fileSize = rtl::FileSize(file.Get());
-  if (fileSize < kExtraResMinimumSize) return false;
-
-  unsigned char tail[44];
-  if (!ReadExact(file.Get(), fileSize - 44, tail, 44)) return false;
-  const std::int32_t n = Int32LE(tail + 40);
-  // The size must describe a container that fits into the file.
-  if (n < kExtraResMinimumSize || n > fileSize) return false;
-  const std::int64_t start = fileSize - n;
-
-  char header[kExtraResDigestSize];
-  if (!ReadExact(file.Get(), start, header, kExtraResDigestSize)) return false;
-  if (std::memcmp(header, tail, kExtraResDigestSize) != 0) return false;
-
-  rtl::THandleStream stream(file.Get());
-  stream.SetPosition(start + kExtraResDigestSize);
-  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - 84, 16);
-  if (digest.size() != kExtraResDigestSize ||
-      std::memcmp(digest.data(), header, kExtraResDigestSize) != 0)
-    return false;
-
-  if (info) {
-    unsigned char count[2];
-    if (!ReadExact(file.Get(), start + kExtraResDigestSize, count, 2)) return false;
-    info->ContainerSize = n;
-    info->Digest = digest;
-    info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
-  }
-  return true;
+  rtl::FileHandle file(OpenForCheck(fileName, false));
+  return CheckContainer(file.Get(), info);
 }
 
 void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) {
   // The earlier load's handle stays open until the new file has passed its
   // check and is open: a failed reload leaves the earlier windows readable
-  // instead of pointing at a closed (and perhaps reused) handle.
+  // instead of pointing at a closed (and perhaps reused) handle. The check
+  // and the entries go through one handle: opened twice by name, the file
+  // could be exchanged in between, and entries would be read from a file
+  // that no check has seen.
+  rtl::FileHandle opened(OpenForCheck(fileName, true));
   TExtraResInfo info;
-  if (!HasExtraResources(fileName, &info)) throw EExtraResError(kNoExtraResources);
-  rtl::FileHandle opened(OpenForCheck(fileName));
+  if (!CheckContainer(opened.Get(), &info)) throw EExtraResError(kNoExtraResources);
   FResources.FReadOnly = false;
   FResources.Clear();
   FFileHandle = std::move(opened);
@@ -269,7 +268,7 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
     // The digest only proves the container is as it was written; sizes that
     // reach past the entries are refused instead of being followed.
     unsigned char head[9];
-    if (entriesEnd - at < 9 || !ReadExact(file, at, head, 9))
+    if (entriesEnd - at < 9 || !rtl::FileReadExactAt(file, at, head, 9))
       throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
     const std::int32_t size = Int32LE(head);
     const std::int32_t id = Int32LE(head + 4);
@@ -277,7 +276,7 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
     at += 9;
     std::string name(static_cast<size_t>(nameLength), '\0');
     if (entriesEnd - at < nameLength ||
-        (nameLength > 0 && !ReadExact(file, at, &name[0], nameLength)))
+        (nameLength > 0 && !rtl::FileReadExactAt(file, at, &name[0], nameLength)))
       throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
     at += nameLength;
     if (size < 0 || entriesEnd - at < size)
@@ -292,5 +291,6 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
     at += size;
   }
   FResources.FReadOnly = readOnly;
+  FLoadedInfo = info;
   if (!readOnly) FFileHandle.Reset();
 }

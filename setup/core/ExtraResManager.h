@@ -145,8 +145,12 @@ public:
   static bool HasExtraResources(const std::string& fileName, TExtraResInfo* info = nullptr);
 
   // Replaces Resources with the entries of FileName. Read-only: each entry
-  // is a window onto the file, which stays open until the next load.
+  // is a window onto the file, which stays open until the next load, and
+  // which other programs cannot write meanwhile (on Windows).
   void LoadFromFile(const std::string& fileName, bool readOnly);
+
+  // What the check of the last successful load found.
+  const TExtraResInfo& LoadedInfo() const { return FLoadedInfo; }
 
   TTempOptions& TempOptions() { return FTempOptions; }
   TExtraResources& Resources() { return FResources; }
@@ -156,6 +160,7 @@ private:
   TTempOptions FTempOptions;
   TExtraResources FResources;
   rtl::FileHandle FFileHandle;
+  TExtraResInfo FLoadedInfo;
 };
 
 // The message of LoadFromFile for a file without a valid container.

@@ -10,10 +10,7 @@
 
 namespace {
 
-[[noreturn]] void CannotCreate(const std::string& fileName, int error) {
-  throw rtl::EFCreateError(rtl::Format("Datei \"%s\" kann nicht erstellt werden. %s", fileName.c_str(),
-                                       rtl::FileErrorText(error).c_str()));
-}
+[[noreturn]] void CannotCreate(const std::string& fileName, int error) { throw CannotCreateError(fileName, error); }
 
 const char kScratchDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
@@ -28,9 +25,9 @@ rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name
     const rtl::NativeFile file = rtl::FileCreateNew(scratch);
     if (file != rtl::InvalidFile) return file;
     error = rtl::LastFileError();
-    // Taken by another file: try the next name. Anything else (no such
-    // folder, no access) fails every name alike.
-    if (!rtl::FileExists(scratch)) break;
+    // Taken by another file or a folder: try the next name. Anything else
+    // (no such folder, no access) fails every name alike.
+    if (!rtl::FileExists(scratch) && !rtl::DirectoryExists(scratch)) break;
   }
   scratch.clear();
   CannotCreate(Folder + Name, error);
@@ -40,11 +37,39 @@ rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name
 
 std::string ScratchName(const std::string& Name, unsigned Attempt) {
   // "~" and the attempt in base 36, as wide as the name allows up to eight
-  // characters; a name of one character gets one digit.
-  const size_t width = std::min<size_t>(std::max<size_t>(Name.size(), 1), 8);
-  std::string digits(width == 1 ? 1 : width - 1, '0');
+  // characters. Every scratch name starts with "~", so that a sweep can
+  // tell them from the files of a folder.
+  const size_t width = std::min<size_t>(std::max<size_t>(Name.size(), 2), 8);
+  std::string digits(width - 1, '0');
   for (size_t i = digits.size(); i-- > 0 && Attempt > 0; Attempt /= 36) digits[i] = kScratchDigits[Attempt % 36];
-  return width == 1 ? digits : "~" + digits;
+  return "~" + digits;
+}
+
+void SweepScratchFiles(const std::string& Folder) {
+  // Every name ScratchName makes: one per width and attempt.
+  for (size_t width = 2; width <= 8; ++width)
+    for (unsigned attempt = 0; attempt < ScratchAttempts; ++attempt) {
+      const std::string name = Folder + ScratchName(std::string(width, 'x'), attempt);
+      // A file that cannot be deleted is in use by an install running at
+      // this moment; it is that install's to remove, and no fault of this
+      // one.
+      if (rtl::FileExists(name)) rtl::FileDelete(name);
+    }
+}
+
+bool FileHoldsStream(rtl::NativeFile File, rtl::TStream& Source) {
+  const std::int64_t size = Source.Size();
+  if (rtl::FileSize(File) != size) return false;
+  std::vector<unsigned char> mine(1 << 16), theirs(1 << 16);
+  Source.SetPosition(0);
+  for (std::int64_t at = 0; at < size;) {
+    const auto want = static_cast<std::int32_t>(std::min<std::int64_t>(size - at, static_cast<std::int64_t>(mine.size())));
+    const std::int32_t got = Source.Read(mine.data(), want);
+    if (got <= 0 || !rtl::FileReadExactAt(File, at, theirs.data(), got)) return false;
+    if (!std::equal(mine.begin(), mine.begin() + got, theirs.begin())) return false;
+    at += got;
+  }
+  return true;
 }
 
 void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name) {
@@ -89,6 +114,11 @@ void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const 
     rtl::FileDelete(scratch);
     CannotCreate(target, error);
   }
+}
+
+rtl::EFCreateError CannotCreateError(const std::string& FileName, int Error) {
+  return rtl::EFCreateError(rtl::Format("Datei \"%s\" kann nicht erstellt werden. %s", FileName.c_str(),
+                                        rtl::FileErrorText(Error).c_str()));
 }
 
 std::string InOutErrorText(int Code) {

@@ -5,20 +5,35 @@
 
 #include <string>
 
+#include "rtl/core/Exceptions.h"
+#include "rtl/core/FileLayer.h"
 #include "rtl/core/Streams.h"
 
 // The scratch name of the Attempt-th try (from 0) to write the file Name:
-// never longer than Name, so that it fits wherever the final name fits, and
-// never Name itself in any case. Distinct attempts below ScratchAttempts
-// give distinct names.
+// "~", zeros and one base-36 digit, as long as Name (two to eight
+// characters), so that it fits wherever the final name fits (a name of one
+// character excepted). Distinct attempts below ScratchAttempts give
+// distinct names. A name taken by anything, a folder too, is stepped over.
 std::string ScratchName(const std::string& Name, unsigned Attempt);
 constexpr unsigned ScratchAttempts = 36;
+
+// Deletes the files in Folder that bear a scratch name, the leftovers of an
+// install that was ended midway. Folders of such names, and files that
+// another install has open, stay.
+void SweepScratchFiles(const std::string& Folder);
+
+// True when File holds exactly the bytes of Source (from its start).
+bool FileHoldsStream(rtl::NativeFile File, rtl::TStream& Source);
 
 // Copies all of Source (from its start) to Folder + Name, replacing an
 // existing file. A file that cannot be written completely raises
 // rtl::EFCreateError "Datei "<Folder+Name>" kann nicht erstellt werden. <reason>"
 // and leaves neither the scratch file nor a new file behind.
 void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name);
+
+// The stream library's error for a file that cannot be created:
+// "Datei "<FileName>" kann nicht erstellt werden. <reason>".
+rtl::EFCreateError CannotCreateError(const std::string& FileName, int Error);
 
 // The text the runtime library gives an input/output error code.
 std::string InOutErrorText(int Code);

@@ -47,6 +47,12 @@ std::vector<size_t> InstalledEntries(const std::vector<std::string>& Names) {
   return entries;
 }
 
+int AutoStartEntry(const std::vector<std::string>& Names, const std::string& AutoStart) {
+  for (size_t i : InstalledEntries(Names))
+    if (rtl::SameText(Names[i], AutoStart)) return static_cast<int>(i);
+  return -1;
+}
+
 std::vector<std::string> FolderBuildSteps(const std::string& Path) {
   std::vector<std::string> parts;
   size_t from = 0;
@@ -123,6 +129,9 @@ std::string BuildSetupList(const SetupListOptions& Options) {
   AddLine(out, "AutoStart", Options.AutoStart, "The AutoStart program");
   AddLine(out, "Locked", Options.Locked ? "True" : "False", "Locked");
   AddLine(out, "BuilderVersion", Options.BuilderVersion, "The builder version");
+  if (Options.Files.size() > static_cast<size_t>(kMaxListedFiles))
+    throw rtl::Exception("The setup list holds at most " + std::to_string(kMaxListedFiles) +
+                         " files, the readme included; " + std::to_string(Options.Files.size()) + " were given");
   out += "[" + std::string(kFilesSection) + "]\r\n";
   for (size_t i = 0; i < Options.Files.size(); ++i) {
     char key[16];

@@ -11,10 +11,25 @@ constexpr const char* kSetupListName = "Setup.~lst";
 constexpr const char* kReadmeResourceName = "readme.force";
 constexpr const char* kSetupSection = "Global";
 constexpr const char* kFilesSection = "Files";
-// What the INI reader returns at most of one value, and the buffer through
-// which a section's key list is read.
+// What the INI reader returns at most of one value.
 constexpr int kIniValueLimit = 2047;
-constexpr int kIniKeyListBuffer = 16384;
+// The "Files" keys have four digits, "File0000" to "File9999": that many
+// files (the readme included) the builder lists at most. The key list of a
+// section is read through a buffer that holds them all: nine bytes a key,
+// and two closing zeros, since the reader counts a list that fills the
+// buffer to its last byte as cut off.
+constexpr int kMaxListedFiles = 10000;
+constexpr int kIniKeyListBuffer = kMaxListedFiles * 9 + 2;
+
+// The setup list as start-up reads it, once; nothing is read from the list
+// afterwards. Values are as the INI reader returned them (Path and Title
+// still scrambled).
+struct SetupListValues {
+  std::optional<std::string> Path;  // none when the key is absent
+  std::string Title, Info, AutoStart;
+  std::string Compressed = "False", Locked = "False";
+  std::vector<std::string> Files;  // the "Files" values in key order
+};
 
 // A folder as start-up keeps it: trimmed, with a trailing backslash; empty
 // text becomes a lone backslash.
@@ -39,6 +54,11 @@ int SetupListEntry(const std::vector<std::string>& Names);
 // The entries an install writes, in container order: every entry after the
 // first (the setup list's place) except the readme.
 std::vector<size_t> InstalledEntries(const std::vector<std::string>& Names);
+
+// The entry an install writes (an index into Names, as for InstalledEntries)
+// whose name is AutoStart, compared as the system compares file names
+// (ASCII letters in any case); -1 when there is none.
+int AutoStartEntry(const std::vector<std::string>& Names, const std::string& AutoStart);
 
 // The folders MyMkDir builds, in order: Path split at backslashes (empty
 // parts dropped) and joined up again; only paths that contain a backslash.
@@ -69,5 +89,5 @@ std::string IniValueProblem(const std::string& Value);
 
 // The setup list as INI text with CR LF line ends. Raises rtl::Exception
 // naming the key when a value (after scrambling, for Path and Title) cannot
-// be carried.
+// be carried, and when more than kMaxListedFiles files are listed.
 std::string BuildSetupList(const SetupListOptions& Options);

@@ -100,36 +100,48 @@ TEST(InstallCopy, ScratchNamesFitWhereTheFinalNameFits) {
     std::vector<std::string> seen;
     for (unsigned attempt = 0; attempt < ScratchAttempts; ++attempt) {
       const std::string scratch = ScratchName(name, attempt);
-      EXPECT_FALSE(scratch.empty());
-      EXPECT_LE(scratch.size(), name.size()) << name << " attempt " << attempt;
+      EXPECT_EQ('~', scratch[0]) << name << " attempt " << attempt;
+      EXPECT_LE(scratch.size(), std::max<size_t>(name.size(), 2)) << name << " attempt " << attempt;
       EXPECT_EQ(seen.end(), std::find(seen.begin(), seen.end(), scratch)) << name << " attempt " << attempt;
       seen.push_back(scratch);
     }
   }
 }
 
-TEST(InstallCopy, TakenScratchNamesAreLeftAlone) {
-  // A one-character name has the fewest scratch names. The first ones are
-  // taken by files that must survive; "1" is the file itself.
+TEST(InstallCopy, TakenScratchNamesAreLeftAloneAndLeftoversSwept) {
   TempFile probe("scratch");
   const std::string folder = probe.Name() + rtl::PathDelim;
+  std::error_code ignored;
+  std::filesystem::remove_all(probe.Name(), ignored);  // left by a run that failed
   ASSERT_TRUE(rtl::CreateDir(probe.Name()));
-  std::vector<std::string> taken;
-  for (unsigned attempt = 0; attempt < 3; ++attempt) {
-    taken.push_back(folder + ScratchName("1", attempt));
-    rtl::TFileStream other(taken.back(), rtl::FileStreamMode::Create);
-    other.WriteBuffer("keep", 4);
-  }
+  auto write = [&](const std::string& name, const std::string& bytes) {
+    rtl::TFileStream out(folder + name, rtl::FileStreamMode::Create);
+    out.WriteBuffer(bytes.data(), static_cast<std::int32_t>(bytes.size()));
+  };
+  // The first scratch names of "data.bin": a folder, a file that another
+  // install has open (on Windows, where that keeps it), and a leftover.
+  ASSERT_TRUE(rtl::CreateDir(folder + ScratchName("data.bin", 0)));
+  write(ScratchName("data.bin", 1), "busy");
+  rtl::FileHandle busy(rtl::FileOpenReadLocked(folder + ScratchName("data.bin", 1)));
+  write(ScratchName("data.bin", 2), "leftover");
+  // Leftovers of other lengths, and files that only look alike.
+  const std::vector<std::string> swept = {"~0", "~1", "~0z", "~00000a"};
+  const std::vector<std::string> kept = {"~10", "~0000000A", "~00000-1", "~", "0", "~00000000", "notes.txt"};
+  for (const auto& name : swept) write(name, "leftover");
+  for (const auto& name : kept) write(name, "keep");
+
+  SweepScratchFiles(folder);
   rtl::TMemoryStream source;
   source.WriteBuffer("payload", 7);
-  InstallResourceFile(source, folder, "1");
-  EXPECT_EQ("payload", ReadFile(folder + "1"));
-  for (const auto& name : taken) {
-    if (name != folder + "1") EXPECT_EQ("keep", ReadFile(name)) << name;
-    rtl::FileDelete(name);
-  }
-  EXPECT_EQ(3u, taken.size());
-  rtl::FileDelete(folder + "1");
-  std::error_code ignored;
-  std::filesystem::remove(probe.Name(), ignored);
+  InstallResourceFile(source, folder, "data.bin");
+  EXPECT_EQ("payload", ReadFile(folder + "data.bin"));
+
+  EXPECT_TRUE(rtl::DirectoryExists(folder + ScratchName("data.bin", 0))) << "a folder is stepped over, not removed";
+  for (const auto& name : swept) EXPECT_FALSE(rtl::FileExists(folder + name)) << name;
+  for (const auto& name : kept) EXPECT_EQ("keep", ReadFile(folder + name)) << name;
+#if defined(_WIN32)
+  EXPECT_EQ("busy", ReadFile(folder + ScratchName("data.bin", 1))) << "in use: another install's";
+#endif
+  busy.Reset();
+  std::filesystem::remove_all(probe.Name(), ignored);
 }

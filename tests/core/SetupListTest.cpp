@@ -169,4 +169,22 @@ TEST(SetupList, WhichEntriesAreTheListAndWhichAreInstalled) {
     EXPECT_EQ(c.list, SetupListEntry(c.names)) << c.names.size();
     EXPECT_EQ(c.installed, InstalledEntries(c.names)) << c.names.size();
   }
+
+  // The program started afterwards is one of the installed files.
+  const Names names = {"Setup.~lst", "App.exe", "readme.force", "caf\xE9.exe"};
+  EXPECT_EQ(1, AutoStartEntry(names, "App.exe"));
+  EXPECT_EQ(1, AutoStartEntry(names, "APP.EXE"));
+  EXPECT_EQ(3, AutoStartEntry(names, "caf\xE9.exe"));
+  EXPECT_EQ(-1, AutoStartEntry(names, "CAF\xC9.EXE")) << "only ASCII letters match in any case";
+  for (const char* other : {"Setup.~lst", "readme.force", "..\\App.exe", "App.exe ", ""})
+    EXPECT_EQ(-1, AutoStartEntry(names, other)) << other;
+}
+
+TEST(SetupList, AsManyFilesAsTheKeysCanNumber) {
+  SetupListOptions o;
+  o.Files.assign(kMaxListedFiles, "f");
+  const std::string text = BuildSetupList(o);
+  EXPECT_NE(std::string::npos, text.find("\r\nFile9999=f\r\n"));
+  o.Files.push_back("f");
+  EXPECT_THROW(BuildSetupList(o), rtl::Exception);
 }

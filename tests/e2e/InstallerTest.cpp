@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -83,6 +84,37 @@ bool WaitForFile(const std::string& name, DWORD timeout) {
   return false;
 }
 
+// The setup lists (".~lst") in the temporary folder, the copies that
+// installers read.
+std::vector<std::string> ListCopies() {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((TempPath() + "*.~lst").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do names.push_back(data.cFileName);
+  while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+// Puts Target (an existing folder) into the folder field and presses OK;
+// returns the message that follows, the count, or null when none came.
+HWND StartInstall(SetupProcess& setup, const std::string& target) {
+  SetWindowTextTo(setup.Control(idEdit1), target);
+  setup.Click(setup.MainWindow(), idBitBtn1);
+  return setup.WaitForWindow(rtl::kMessageFormClass);
+}
+
+// ... and answers the count message, which must read Count, and waits for
+// the installer's end.
+void InstallAndClose(SetupProcess& setup, const std::string& target, const std::string& count) {
+  HWND box = StartInstall(setup, target);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ(count, WindowText(::GetDlgItem(box, rtl::kMessageTextID)));
+  Answer(box, IDOK);
+  EXPECT_TRUE(setup.WaitForExit());
+}
+
 int CountFiles(const std::string& folder) {
   WIN32_FIND_DATAA data;
   HANDLE find = ::FindFirstFileA((folder + "*").c_str(), &data);
@@ -127,6 +159,50 @@ bool CloseNotepadShowing(const std::string& title) {
   }
   return true;
 }
+
+// True when the process runs elevated beside a limited token of its user,
+// as Wine starts every program.
+bool HasMoreRights(DWORD processId) {
+  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  HANDLE token = nullptr;
+  TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
+  DWORD size = 0;
+  if (process && ::OpenProcessToken(process, TOKEN_QUERY, &token)) {
+    ::GetTokenInformation(token, TokenElevationType, &type, sizeof type, &size);
+    ::CloseHandle(token);
+  }
+  if (process) ::CloseHandle(process);
+  return type == TokenElevationTypeFull;
+}
+
+// Points the ".txt" file type at Program while it lives. Any program of the
+// user can do that with the user's own file types, which Windows prefers
+// to the machine's; Wine reads the machine's alone, so those are changed
+// here, and put back.
+class TextFileTypeOf {
+public:
+  explicit TextFileTypeOf(const std::string& program) {
+    char previous[256] = {};
+    LONG size = sizeof previous;
+    if (::RegQueryValueA(HKEY_CLASSES_ROOT, ".txt", previous, &size) == ERROR_SUCCESS) FPrevious = previous;
+    const std::string command = "\"" + program + "\" \"%1\"";
+    ::RegSetValueA(HKEY_CLASSES_ROOT, kClass, REG_SZ, "", 0);
+    ::RegSetValueA(HKEY_CLASSES_ROOT, (std::string(kClass) + "\\shell\\open\\command").c_str(), REG_SZ,
+                   command.c_str(), static_cast<DWORD>(command.size()));
+    ::RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, kClass, static_cast<DWORD>(std::strlen(kClass)));
+  }
+  ~TextFileTypeOf() {
+    ::RegSetValueA(HKEY_CLASSES_ROOT, ".txt", REG_SZ, FPrevious.c_str(), static_cast<DWORD>(FPrevious.size()));
+    for (const char* sub : {"\\shell\\open\\command", "\\shell\\open", "\\shell", ""})
+      ::RegDeleteKeyA(HKEY_CLASSES_ROOT, (std::string(kClass) + sub).c_str());
+  }
+  TextFileTypeOf(const TextFileTypeOf&) = delete;
+  TextFileTypeOf& operator=(const TextFileTypeOf&) = delete;
+
+private:
+  static constexpr const char* kClass = "OrvandelTestTextFile";
+  std::string FPrevious = "txtfile";
+};
 
 class Installer : public ::testing::Test {
 protected:
@@ -190,7 +266,6 @@ TEST_F(Installer, InstallsCreatesTheFolderStartsTheProgramAndShowsTheReadme) {
   // The readme is written to the temporary folder and opened at start-up.
   EXPECT_EQ("Read me first.\r\n", ReadFile(TempPath() + "readme.txt"));
   EXPECT_TRUE(CloseNotepadShowing("readme")) << "the readme is opened";
-  EXPECT_TRUE(Exists(TempPath() + "Setup.~lst")) << "the setup list lives while the window does";
 
   setup.Click(main, idBitBtn1);
   HWND question = setup.WaitForWindow(rtl::kMessageFormClass);
@@ -219,7 +294,56 @@ TEST_F(Installer, InstallsCreatesTheFolderStartsTheProgramAndShowsTheReadme) {
   EXPECT_FALSE(Exists(folder + "readme.force")) << "the readme is not installed";
   EXPECT_FALSE(Exists(folder + "Setup.~lst"));
   EXPECT_TRUE(WaitForFile(folder + "autostart.marker", 15000)) << "the AutoStart program ran in the target folder";
-  EXPECT_FALSE(Exists(TempPath() + "Setup.~lst")) << "deleted at close";
+}
+
+TEST_F(Installer, ListRewrittenWhileTheWindowWaitsChangesNothing) {
+  const std::string exe = Build("--title Original --autostart marker.exe \"" + payload + "marker.exe\" \"" + payload +
+                                "data.bin\"");
+  const std::string target = work + "rewritten\\";
+  ::CreateDirectoryA(target.c_str(), nullptr);
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_EQ("Original", WindowText(main));
+  EXPECT_EQ(std::vector<std::string>(), ListCopies()) << "the copy that was read is gone";
+
+  // Another program of the user writes a list of its own where the
+  // installer kept its list, and over every copy there is: nothing to
+  // start afterwards.
+  SetupListOptions other;
+  other.Title = "Rewritten";
+  std::vector<std::string> names = ListCopies();
+  names.push_back("Setup.~lst");
+  for (const auto& name : names) WriteFile(TempPath() + name, BuildSetupList(other));
+  InstallAndClose(setup, target, Pick("2 files copied.", "Es wurden 2 Dateien kopiert."));
+  EXPECT_TRUE(WaitForFile(target + "autostart.marker", 15000)) << "the program of the list that start-up read";
+  ::DeleteFileA((TempPath() + "Setup.~lst").c_str());
+}
+
+TEST_F(Installer, TwoInstallersAtOnceKeepTheirOwnLists) {
+  const std::string first =
+      BuildTo(work + "first.exe", "--title First --autostart marker.exe \"" + payload + "marker.exe\"");
+  const std::string second =
+      BuildTo(work + "second.exe", "--title Second --path \"" + work + "second\" \"" + payload + "data.bin\"");
+  SetupProcess one(first);
+  HWND mainOne = one.MainWindow();
+  ASSERT_NE(nullptr, mainOne);
+  {
+    // The second one starts, shows its own list and ends while the first
+    // one waits.
+    SetupProcess two(second);
+    HWND mainTwo = two.MainWindow();
+    ASSERT_NE(nullptr, mainTwo);
+    EXPECT_EQ("Second", WindowText(mainTwo));
+    EXPECT_EQ(work + "second", WindowText(two.Control(idEdit1)));
+    two.Click(mainTwo, idBitBtn2);
+    EXPECT_TRUE(two.WaitForExit());
+  }
+  EXPECT_EQ("First", WindowText(mainOne));
+  const std::string target = work + "first\\";
+  ::CreateDirectoryA(target.c_str(), nullptr);
+  InstallAndClose(one, target, Pick("1 files copied.", "Es wurden 1 Dateien kopiert."));
+  EXPECT_TRUE(WaitForFile(target + "autostart.marker", 15000)) << "the first one still starts its own program";
 }
 
 TEST_F(Installer, LockedFolderCannotBeChanged) {
@@ -251,73 +375,84 @@ TEST_F(Installer, LockedFolderCannotBeChanged) {
   EXPECT_TRUE(setup.WaitForExit());
 }
 
-TEST_F(Installer, DamagedInstallerInstallsNothingAndReadsNoLeftoverList) {
-  const std::string exe = Build(StandardOptions(work + "never"));
-  std::string bytes = ReadFile(exe);
+TEST_F(Installer, DamagedInstallerSaysSoAndInstallsNothing) {
+  const std::string good = ReadFile(Build(StandardOptions(work + "never")));
+  std::string changed = good;
   // One byte in the middle of data.bin's bytes.
-  const size_t at = bytes.find(binary.substr(1000, 64));
+  const size_t at = changed.find(binary.substr(1000, 64));
   ASSERT_NE(std::string::npos, at);
-  bytes[at + 10] = static_cast<char>(bytes[at + 10] ^ 0x40);
-  WriteFile(exe, bytes);
+  changed[at + 10] = static_cast<char>(changed[at + 10] ^ 0x40);
+  const struct {
+    const char* what;
+    std::string bytes;
+  } cases[] = {
+      {"a byte changed on the way", changed},
+      {"a download cut short", good.substr(0, good.size() - 100000)},
+      {"cut inside the container's last bytes", good.substr(0, good.size() - 3)},
+  };
+  const std::string exe = work + "damaged.exe";
+  for (const auto& c : cases) {
+    WriteFile(exe, c.bytes);
+    SetupProcess setup(exe);
+    HWND box = setup.WaitForWindow(rtl::kMessageFormClass);
+    ASSERT_NE(nullptr, box) << c.what;
+    EXPECT_EQ("Fehler", WindowText(box)) << c.what;
+    EXPECT_EQ(Pick("This installer is damaged: its contents are not as they were made. It installs nothing; please "
+                   "get a new copy of it.",
+                   "Dieses Installationsprogramm ist beschädigt: sein Inhalt ist nicht mehr, wie er erstellt wurde. "
+                   "Es installiert nichts; bitte besorgen Sie eine neue Kopie."),
+              WindowText(::GetDlgItem(box, rtl::kMessageTextID)))
+        << c.what;
+    EXPECT_EQ(nullptr, FindProcessWindow(setup.ProcessId(), "TMain", true)) << "no window offers to install; " << c.what;
+    Answer(box, IDOK);
+    ASSERT_TRUE(setup.WaitForExit()) << c.what;
+    EXPECT_EQ(2u, setup.ExitCode()) << c.what;
+  }
+  EXPECT_FALSE(Exists(work + "never"));
 
-  // The list of an earlier installer that was killed.
-  SetupListOptions earlier;
-  earlier.Title = "Earlier Setup";
-  earlier.Path = work + "earlier";
-  earlier.Locked = true;
-  const std::string leftover = TempPath() + "Setup.~lst";
-  WriteFile(leftover, BuildSetupList(earlier));
-
-  const std::string target = work + "existing\\";
-  ::CreateDirectoryA(target.c_str(), nullptr);
-  SetupProcess setup(exe);
-  HWND main = setup.MainWindow();
-  ASSERT_NE(nullptr, main);
-  EXPECT_EQ("", WindowText(main)) << "no setup list: no title";
-  EXPECT_EQ(TempPath(), WindowText(setup.Control(idEdit1))) << "no setup list: the temporary folder";
-  EXPECT_FALSE(::GetWindowLongA(setup.Control(idEdit1), GWL_STYLE) & ES_READONLY) << "no setup list: not locked";
-  EXPECT_FALSE(Exists(leftover)) << "the leftover list is removed";
-  SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
-  ASSERT_NE(nullptr, count);
-  EXPECT_EQ(Pick("0 files copied.", "Es wurden 0 Dateien kopiert."), WindowText(::GetDlgItem(count, rtl::kMessageTextID)));
-  Answer(count, IDOK);
-  EXPECT_TRUE(setup.WaitForExit());
-  EXPECT_EQ(0, CountFiles(target));
-  ::DeleteFileA(leftover.c_str());
+  // The runtime without any container opens its window, as always.
+  SetupProcess bare(kRuntime);
+  HWND main = bare.MainWindow();
+  ASSERT_NE(nullptr, main) << "the runtime alone is not damaged";
+  EXPECT_EQ(TempPath(), WindowText(bare.Control(idEdit1)));
+  bare.Click(main, idBitBtn2);
+  EXPECT_TRUE(bare.WaitForExit());
 }
 
-TEST_F(Installer, FailedReloadShowsTheErrorAndCopiesNothing) {
-  const std::string home = work + "app\\";
-  ::CreateDirectoryA(home.c_str(), nullptr);
-  const std::string target = work + "reloaded";
-  const std::string exe = Build("--title Reload --path \"" + target + "\" \"" + payload + "data.bin\"",
-                                home + "setup.exe");
-  SetupProcess setup(exe);
-  HWND main = setup.MainWindow();
-  ASSERT_NE(nullptr, main);
-  EXPECT_EQ("Reload", WindowText(main));
+TEST_F(Installer, InstallerChangedAfterStartInstallsNothing) {
+  // The running installer's file is held: it cannot be renamed, as Windows
+  // would otherwise allow. Its folder can still be moved away (under Wine
+  // at least), and another file take its place: a damaged copy of it, or
+  // another installer that checks out. Neither may be installed from.
+  WriteFile(payload + "other.bin", "another installer's file");
+  const std::string other = Build("--title Other \"" + payload + "other.bin\"", work + "other.exe");
+  for (const bool damaged : {true, false}) {
+    const std::string folder = work + (damaged ? "damaged" : "replaced");
+    const std::string home = folder + "\\";
+    ::CreateDirectoryA(home.c_str(), nullptr);
+    const std::string target = home + "target";
+    const std::string exe =
+        Build("--title Mine --path \"" + target + "\" \"" + payload + "data.bin\"", home + "setup.exe");
+    SetupProcess setup(exe);
+    HWND main = setup.MainWindow();
+    ASSERT_NE(nullptr, main) << damaged;
+    EXPECT_FALSE(::MoveFileA(exe.c_str(), (home + "renamed.exe").c_str())) << "held against renaming; " << damaged;
+    ASSERT_TRUE(::MoveFileA(folder.c_str(), (folder + ".moved").c_str())) << damaged;
+    ::CreateDirectoryA(home.c_str(), nullptr);
+    std::string bytes = ReadFile(damaged ? folder + ".moved\\setup.exe" : other);
+    if (damaged) bytes[bytes.size() - 50] = static_cast<char>(bytes[bytes.size() - 50] ^ 1);
+    WriteFile(exe, bytes);
 
-  // The running installer's own file is replaced by one without a valid
-  // container: its folder is moved away (the open file goes with it) and a
-  // damaged copy takes its place.
-  ASSERT_TRUE(::MoveFileA((work + "app").c_str(), (work + "app.moved").c_str()));
-  ::CreateDirectoryA(home.c_str(), nullptr);
-  std::string bytes = ReadFile(work + "app.moved\\setup.exe");
-  bytes[bytes.size() - 50] = static_cast<char>(bytes[bytes.size() - 50] ^ 1);
-  WriteFile(exe, bytes);
-
-  setup.Click(main, idBitBtn1);
-  HWND error = setup.WaitForWindow("#32770");
-  ASSERT_NE(nullptr, error) << "the failed reload is reported";
-  EXPECT_EQ(nullptr, FindProcessWindow(setup.ProcessId(), rtl::kMessageFormClass, true))
-      << "no folder question";
-  EXPECT_NE(std::string::npos, WindowText(::GetDlgItem(error, 0xFFFF)).find("File doesn't contain ExtraResources"));
-  Answer(error, IDOK);
-  EXPECT_FALSE(Exists(target)) << "nothing copied, no folder made";
-  setup.Click(main, idBitBtn2);
-  EXPECT_TRUE(setup.WaitForExit());
+    setup.Click(main, idBitBtn1);
+    HWND error = setup.WaitForWindow(rtl::kMessageFormClass);
+    ASSERT_NE(nullptr, error) << damaged;
+    EXPECT_EQ("Fehler", WindowText(error)) << "not the folder question; " << damaged;
+    EXPECT_EQ(0u, WindowText(::GetDlgItem(error, rtl::kMessageTextID)).find("This installer is damaged")) << damaged;
+    Answer(error, IDOK);
+    EXPECT_FALSE(Exists(target)) << "nothing copied, no folder made; " << damaged;
+    setup.Click(main, idBitBtn2);
+    EXPECT_TRUE(setup.WaitForExit()) << damaged;
+  }
 }
 
 TEST_F(Installer, FocusAtStartAfterAMessageBoxAndInTheInfoDialog) {
@@ -393,19 +528,16 @@ TEST_F(Installer, TargetFolderAsLongAsTheFinalNamesAllow) {
     ASSERT_TRUE(::CreateDirectoryA(target.c_str(), nullptr)) << target.size();
   }
   ASSERT_EQ(259u, target.size() + 9);
+  // An install that was ended midway left a scratch file; a folder bears
+  // the first scratch name.
+  WriteFile(target + "\\~0000001", "left over");
+  ASSERT_TRUE(::CreateDirectoryA((target + "\\~0000000").c_str(), nullptr));
 
   SetupProcess setup(exe);
-  HWND main = setup.MainWindow();
-  ASSERT_NE(nullptr, main);
-  SetWindowTextTo(setup.Control(idEdit1), target);
-  setup.Click(main, idBitBtn1);
-  HWND count = setup.WaitForWindow(rtl::kMessageFormClass);
-  ASSERT_NE(nullptr, count);
-  EXPECT_EQ(Pick("1 files copied.", "Es wurden 1 Dateien kopiert."), WindowText(::GetDlgItem(count, rtl::kMessageTextID)));
-  Answer(count, IDOK);
-  EXPECT_TRUE(setup.WaitForExit());
+  ASSERT_NE(nullptr, setup.MainWindow());
+  InstallAndClose(setup, target, Pick("1 files copied.", "Es wurden 1 Dateien kopiert."));
   EXPECT_EQ(binary, ReadFile(target + "\\data.bin"));
-  EXPECT_EQ(1, CountFiles(target + "\\")) << "no scratch file left";
+  EXPECT_EQ(1, CountFiles(target + "\\")) << "no scratch file left, the old one swept";
 }
 
 TEST_F(Installer, HostileNameWritesNothing) {
@@ -448,7 +580,136 @@ TEST_F(Installer, HostileNameWritesNothing) {
   EXPECT_TRUE(setup.WaitForExit());
 }
 
+TEST_F(Installer, HostileAutoStartStartsNothing) {
+  // The builder refuses both, so these containers are made by hand. A
+  // marker program waits beside the target folder.
+  const std::string target = work + "target\\";
+  ASSERT_TRUE(::CopyFileA(kMarker.c_str(), (work + "marker.exe").c_str(), FALSE));
+  const struct {
+    const char* autoStart;
+    std::string reason;
+  } cases[] = {
+      {"..\\marker.exe", Pick("it contains a folder separator", "er enthält ein Ordnertrennzeichen")},
+      {"other.exe", Pick("but installs no file of that name", "installiert aber keine Datei dieses Namens")},
+  };
+  for (const auto& c : cases) {
+    SetupListOptions list;
+    list.Title = "Hostile";
+    list.Path = target;
+    list.AutoStart = c.autoStart;
+    const std::string listText = BuildSetupList(list);
+    rtl::TMemoryStream listStream;
+    listStream.WriteBuffer(listText.data(), static_cast<std::int32_t>(listText.size()));
+    rtl::TFileStream marker(kMarker, rtl::FileStreamMode::OpenRead);
+    const std::string exe = work + "hostile-setup.exe";
+    ASSERT_TRUE(::CopyFileA(kRuntime.c_str(), exe.c_str(), FALSE));
+    {
+      rtl::TFileStream out(exe, rtl::FileStreamMode::OpenReadWrite);
+      out.Seek(0, rtl::SeekOrigin::End);
+      WriteContainer(out, {{0, kSetupListName, &listStream}, {1, "marker.exe", &marker}});
+    }
+
+    SetupProcess setup(exe);
+    HWND main = setup.MainWindow();
+    ASSERT_NE(nullptr, main) << c.autoStart;
+    setup.Click(main, idBitBtn1);
+    HWND error = setup.WaitForWindow("#32770");
+    ASSERT_NE(nullptr, error) << "the refusal is reported; " << c.autoStart;
+    const std::string text = WindowText(::GetDlgItem(error, 0xFFFF));
+    EXPECT_NE(std::string::npos, text.find(std::string("\"") + c.autoStart + "\"")) << text;
+    EXPECT_NE(std::string::npos, text.find(c.reason)) << text;
+    Answer(error, IDOK);
+    setup.Click(main, idBitBtn2);
+    EXPECT_TRUE(setup.WaitForExit()) << c.autoStart;
+    EXPECT_FALSE(Exists(target)) << "nothing installed, nothing started; " << c.autoStart;
+  }
+}
+
+TEST_F(Installer, ProgramChangedAfterItWasInstalledIsNotStarted) {
+  // While the count message waits for the user, another program puts a
+  // program of its own in place of the installed one.
+  const std::string exe = Build("--autostart marker.exe \"" + payload + "marker.exe\"");
+  const std::string target = work + "swapped\\";
+  ::CreateDirectoryA(target.c_str(), nullptr);
+  SetupProcess setup(exe);
+  ASSERT_NE(nullptr, setup.MainWindow());
+  HWND count = StartInstall(setup, target);
+  ASSERT_NE(nullptr, count);
+  ASSERT_EQ(ReadFile(kMarker), ReadFile(target + "marker.exe"));
+  WriteFile(target + "marker.exe", ReadFile(kMarker) + "another program");
+  Answer(count, IDOK);
+
+  HWND refusal = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, refusal);
+  EXPECT_EQ(Pick("marker.exe was not started: another program changed or removed it after it was installed.",
+                 "marker.exe wurde nicht gestartet: ein anderes Programm hat es nach der Installation geändert oder "
+                 "entfernt."),
+            WindowText(::GetDlgItem(refusal, rtl::kMessageTextID)));
+  Answer(refusal, IDOK);
+  EXPECT_TRUE(setup.WaitForExit());
+  ::Sleep(1000);
+  EXPECT_FALSE(Exists(target + "autostart.marker"));
+}
+
+TEST_F(Installer, WithMoreRightsTheUsersFileTypesChooseNothing) {
+  // Another program of the user points the ".txt" file type at a program of
+  // its own. The readme and the document to open afterwards are both
+  // ".txt" files.
+  ASSERT_TRUE(::CopyFileA(kMarker.c_str(), (work + "handler.exe").c_str(), FALSE));
+  TextFileTypeOf hijack(work + "handler.exe");
+  WriteFile(payload + "notes.txt", "notes");
+  const std::string exe = Build("--autostart notes.txt --readme \"" + payload + "readme.txt\" \"" + payload + "notes.txt\"");
+  ::DeleteFileA((TempPath() + "readme.txt").c_str());
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  if (!HasMoreRights(setup.ProcessId())) GTEST_SKIP() << "the installer runs with the rights of the user's programs";
+  EXPECT_TRUE(CloseNotepadShowing("readme")) << "the system's own Notepad shows the readme";
+
+  const std::string target = work + "documents\\";
+  ::CreateDirectoryA(target.c_str(), nullptr);
+  HWND count = StartInstall(setup, target);
+  ASSERT_NE(nullptr, count);
+  Answer(count, IDOK);
+  HWND warning = setup.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, warning) << "the document is not opened, and the installer says so";
+  EXPECT_EQ("Warnung", WindowText(warning));
+  EXPECT_EQ(0u, WindowText(::GetDlgItem(warning, rtl::kMessageTextID)).find("notes.txt was not opened"));
+  Answer(warning, IDOK);
+  EXPECT_TRUE(setup.WaitForExit());
+  ::Sleep(1000);
+  EXPECT_FALSE(Exists(target + "autostart.marker")) << "the user's file type started nothing";
+}
+
+TEST_F(Installer, TwoThousandFilesAndTheReadmeIsShown) {
+  // Their "Files" keys pass what a key list of 16 KiB holds, and the
+  // readme's key comes last.
+  const std::string many = work + "many\\";
+  ::CreateDirectoryA(many.c_str(), nullptr);
+  std::string names;
+  for (int i = 0; i < 2000; ++i) {
+    const std::string name = "f" + std::to_string(i);
+    WriteFile(many + name, name);
+    names += " " + name;
+  }
+  // Relative names, from their folder: two thousand full paths would pass
+  // the 32 KiB that a command line holds.
+  const std::string exe = work + "many-setup.exe";
+  ASSERT_EQ(0u, RunAndWait("\"" + kBuilder + "\" \"" + kRuntime + "\" \"" + exe + "\" --readme \"" + payload +
+                               "readme.txt\"" + names,
+                           120000, many));
+  ::DeleteFileA((TempPath() + "readme.txt").c_str());
+  SetupProcess setup(exe);
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(CloseNotepadShowing("readme")) << "the readme is shown";
+  EXPECT_EQ("Read me first.\r\n", ReadFile(TempPath() + "readme.txt"));
+  setup.Click(main, idBitBtn2);
+  EXPECT_TRUE(setup.WaitForExit());
+}
+
 TEST_F(Installer, BuilderRefusesBadInputAndWritesNothing) {
+  WriteFile(payload + "notes.readme.force", "not the readme");
   const std::string out = work + "refused.exe";
   const std::string base = "\"" + kBuilder + "\" \"" + kRuntime + "\" \"" + out + "\" ";
   const struct {
@@ -465,6 +726,12 @@ TEST_F(Installer, BuilderRefusesBadInputAndWritesNothing) {
       {"title that scrambles badly", "--title \"\xBBx\" \"" + payload + "data.bin\"", 1},
       {"title \"\xA7 Tools\"", "--title \"\xA7 Tools\" \"" + payload + "data.bin\"", 1},
       {"path \"\xB5Tools\"", "--path \"\xB5Tools\" \"" + payload + "data.bin\"", 1},
+      {"program to start outside the folder", "--autostart ..\\x.exe \"" + payload + "marker.exe\"", 1},
+      {"program to start that is not installed", "--autostart other.exe \"" + payload + "marker.exe\"", 1},
+      {"program to start that is the readme",
+       "--autostart readme.force --readme \"" + payload + "readme.txt\" \"" + payload + "marker.exe\"", 1},
+      {"a second file that marks the readme",
+       "--readme \"" + payload + "readme.txt\" \"" + payload + "notes.readme.force\"", 1},
       {"no output named", "", 2},
   };
   for (const auto& c : cases) {

@@ -13,7 +13,9 @@
 
 #include "common/core/Scramble.h"
 #include "rtl/core/Exceptions.h"
+#include "rtl/core/Streams.h"
 #include "rtl/win32/IniFiles.h"
+#include "setup/SetupListFile.h"
 #include "setup/core/SetupList.h"
 
 namespace {
@@ -72,4 +74,28 @@ TEST(SetupListReader, AcceptedTitlesAndFoldersComeBackWhole) {
       ASSERT_EQ(plain, ScrambleText(file.Read(text, key), Unscramble, SetupScrambleKey)) << key << " " << i;
   }
   EXPECT_GT(accepted, 700);
+}
+
+TEST(SetupListReader, AtTheBuildersLimitTheInstallerReadsEveryFile) {
+  SetupListOptions options;
+  options.Title = "Many";
+  options.AutoStart = "f1";
+  for (int i = 0; i + 1 < kMaxListedFiles; ++i) options.Files.push_back("f" + std::to_string(i));
+  options.Files.push_back("docs\\readme.force");
+  const std::string text = BuildSetupList(options);
+  rtl::TMemoryStream entry;
+  entry.WriteBuffer(text.data(), static_cast<std::int32_t>(text.size()));
+
+  char folder[MAX_PATH + 1] = {};
+  ::GetTempPathA(MAX_PATH + 1, folder);
+  const SetupListValues list = ReadSetupList(entry, folder);
+  EXPECT_EQ(options.Files, list.Files);
+  EXPECT_EQ("f1", list.AutoStart);
+  EXPECT_EQ("Many", ScrambleText(list.Title, Unscramble, SetupScrambleKey));
+  EXPECT_FALSE(list.Path) << "no Path key";
+  WIN32_FIND_DATAA found;
+  const std::string copies = std::string(folder) + "Setup-" + std::to_string(::GetCurrentProcessId()) + "-*";
+  HANDLE search = ::FindFirstFileA(copies.c_str(), &found);
+  EXPECT_EQ(INVALID_HANDLE_VALUE, search) << "the copy that was read is deleted: " << found.cFileName;
+  if (search != INVALID_HANDLE_VALUE) ::FindClose(search);
 }

@@ -77,12 +77,13 @@ void Answer(HWND dialog, int buttonId) {
   for (int i = 0; i < 200 && ::IsWindowVisible(dialog); ++i) ::Sleep(25);
 }
 
-DWORD RunAndWait(const std::string& commandLine, DWORD timeout) {
+DWORD RunAndWait(const std::string& commandLine, DWORD timeout, const std::string& folder) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
   std::string command = commandLine;
-  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+  if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
     throw std::runtime_error("cannot run " + commandLine);
   DWORD code = 9999;
   if (::WaitForSingleObject(info.hProcess, timeout) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &code);

@@ -38,5 +38,6 @@ private:
 
 // Answers a message dialog: clicks the button with the id, waits till gone.
 void Answer(HWND dialog, int buttonId);
-// Runs a console program to its end; returns its exit code.
-DWORD RunAndWait(const std::string& commandLine, DWORD timeout = 120000);
+// Runs a console program to its end, in Folder when one is given; returns
+// its exit code.
+DWORD RunAndWait(const std::string& commandLine, DWORD timeout = 120000, const std::string& folder = std::string());
