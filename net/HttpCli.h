@@ -214,7 +214,6 @@ private:
   void DeliverDone(unsigned serial, const std::shared_ptr<bool>& alive);
   bool DeadlinePassed() const;
   std::string TimeoutText() const;
-  std::string SocketFailureText(const std::string& raised) const;
   std::uint16_t SocketFailureNumber(std::uint16_t otherwise) const;
   void ReceiveData();
   void LookupDone(std::uint16_t error);
