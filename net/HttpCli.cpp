@@ -265,9 +265,14 @@ bool THttpCli::Begin(THttpRequest request) {
   } catch (const EOwnerFreed&) {
     return false;
   } catch (const std::exception& e) {
-    // A handler's failure reaches the caller; the request it broke ends.
-    FailRequest(httpErrorData, e.what());
-    if (FPhase == TPhase::Ending) BecomeReady();
+    // A handler's failure reaches the caller; the request it broke ends
+    // (unless a handler of that end has taken the client further).
+    try {
+      FailRequest(httpErrorData, e.what());
+      if (FPhase == TPhase::Ending) BecomeReady();
+    } catch (const ERequestEnded&) {
+    } catch (const EOwnerFreed&) {
+    }
     throw;
   }
   return true;
@@ -341,7 +346,7 @@ void THttpCli::StartLookup() {
   if (failure.empty() && FSocketFailed && FState == hsDnsLookup) failure = FSocket->LastErrorMessage();
   if (failure.empty() || FState != hsDnsLookup) return;
   FailRequest(SocketFailureNumber(httpErrorNoReply), failure);
-  BecomeReady();
+  if (FPhase == TPhase::Ending) BecomeReady();
 }
 
 void THttpCli::LookupDone(std::uint16_t error) {
