@@ -1,7 +1,8 @@
 // Fuzzes the HTTP client's byte handling: URL splitting, header lines, the
-// receive buffer and the header's bounds. Lines must come out the same
-// whether the bytes arrive whole or in two pieces split anywhere, and no
-// header gets past its bounds.
+// receive buffer, the header's bounds and the request it writes. Lines must
+// come out the same whether the bytes arrive whole or in two pieces split
+// anywhere, no header gets past its bounds, and no value adds a line of its
+// own to a request.
 
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     if (!tally.Count(line.size()).empty()) break;
     if (tally.Lines() > kMaxHeaderLines || tally.Bytes() > kMaxHeaderBytes) std::abort();
   }
+
+  THttpRequestFields fields;
+  fields.Method = "GET";
+  fields.RequestPath = "/" + parts.Path;
+  fields.HostName = parts.Host;
+  fields.Agent = text;
+  fields.Cookie = text.substr(size / 2);
+  try {
+    const std::string header = BuildRequestHeader(fields);
+    const size_t lines = RequestHeaderLines(fields).size() + 1;  // and the empty line
+    size_t crlf = 0;
+    for (size_t at = header.find("\r\n"); at != std::string::npos; at = header.find("\r\n", at + 2)) ++crlf;
+    size_t cr = 0, lf = 0;
+    for (char c : header) {
+      cr += c == '\r';
+      lf += c == '\n';
+      if (c == '\0') std::abort();
+    }
+    if (crlf != lines || cr != lines || lf != lines) std::abort();
+  } catch (const rtl::Exception&) {
+    if (RequestFieldProblem(fields).empty()) std::abort();
+  }
+
   for (const auto& line : whole) {
     try {
       const THttpHeaderLine parsed = ParseHeaderLine(line);

@@ -16,6 +16,7 @@ public:
   }
 
 protected:
+  // The client may be freed inside: nothing of this window is touched after.
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message >= WM_HTTP_REQUEST_DONE && message <= WM_HTTP_LOGIN) return FOwner.WindowMessage(message, wParam, lParam);
     return DefaultHandler(message, wParam, lParam);
@@ -38,32 +39,83 @@ std::string BaseOf(const std::string& path) {
 }
 }  // namespace
 
+template <typename Body>
+void THttpCli::FromSocket(const std::shared_ptr<bool>& alive, Body body) {
+  if (!*alive) return;
+  try {
+    body();
+  } catch (const ERequestEnded&) {
+  }
+}
+
+template <typename Event, typename... Args>
+void THttpCli::Fire(const Event& event, Args&&... args) {
+  if (!event) return;
+  const std::shared_ptr<bool> alive = FAlive;
+  const unsigned serial = FRequestSerial;
+  const bool running = FPhase == TPhase::Running;
+  const Event handler = event;  // the handler may assign the event anew, or free the client
+  handler(std::forward<Args>(args)...);
+  if (!*alive) throw EOwnerFreed();
+  if (FRequestSerial != serial || (running && FPhase != TPhase::Running)) throw ERequestEnded();
+}
+
+void THttpCli::StillRunning(unsigned serial) const {
+  if (FRequestSerial != serial || FPhase != TPhase::Running) throw ERequestEnded();
+}
+
 THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
   FWindow = std::make_unique<THttpWindow>(*this);
   FSocket = std::make_unique<TWSocket>(nullptr);
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
-  FSocket->OnDataAvailable = [this](TCustomWSocket&, std::uint16_t) { DataAvailable(); };
-  FSocket->OnSessionConnected = [this](TCustomWSocket&, std::uint16_t e) { SessionConnected(e); };
-  FSocket->OnDataSent = [this](TCustomWSocket&, std::uint16_t) { SendNext(); };
-  FSocket->OnDnsLookupDone = [this](TCustomWSocket&, std::uint16_t e) { LookupDone(e); };
-  FSocket->OnError = [this](TCustomWSocket&) {
-    FSocketFailed = true;
-    if (OnSocketError) OnSocketError(*this);
+  // The socket may outlive the client for a moment (see the destructor).
+  const std::shared_ptr<bool> alive = FAlive;
+  FSocket->OnSessionClosed = [this, alive](TCustomWSocket&, std::uint16_t e) {
+    FromSocket(alive, [&] { SessionClosed(e); });
   };
-  FSocket->OnSocksConnected = [this](TCustomWSocket& s, std::uint16_t e) {
-    if (OnSocksConnected) OnSocksConnected(s, e);
+  FSocket->OnDataAvailable = [this, alive](TCustomWSocket&, std::uint16_t) {
+    FromSocket(alive, [&] { DataAvailable(); });
   };
-  FSocket->OnSocksError = [this](TCustomWSocket& s, int e, const std::string& m) {
-    FSocksErrorText = m + " (Error #" + std::to_string(e) + ")";
-    if (OnSocksError) OnSocksError(s, e, m);
+  FSocket->OnSessionConnected = [this, alive](TCustomWSocket&, std::uint16_t e) {
+    FromSocket(alive, [&] { SessionConnected(e); });
   };
-  FSocket->OnSocksAuthState = [this](TCustomWSocket& s, TSocksAuthState state) {
-    if (OnSocksAuthState) OnSocksAuthState(s, state);
+  FSocket->OnDataSent = [this, alive](TCustomWSocket&, std::uint16_t) {
+    FromSocket(alive, [&] {
+      try {
+        SendNext();
+      } catch (const std::exception& e) {
+        FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
+      }
+    });
+  };
+  FSocket->OnDnsLookupDone = [this, alive](TCustomWSocket&, std::uint16_t e) {
+    FromSocket(alive, [&] { LookupDone(e); });
+  };
+  FSocket->OnError = [this, alive](TCustomWSocket&) {
+    FromSocket(alive, [&] {
+      FSocketFailed = true;
+      Fire(OnSocketError, *this);
+    });
+  };
+  FSocket->OnSocksConnected = [this, alive](TCustomWSocket& s, std::uint16_t e) {
+    FromSocket(alive, [&] { Fire(OnSocksConnected, s, e); });
+  };
+  FSocket->OnSocksError = [this, alive](TCustomWSocket& s, int e, const std::string& m) {
+    FromSocket(alive, [&] {
+      if (FPhase == TPhase::Running) FSocksErrorText = m + " (Error #" + std::to_string(e) + ")";
+      Fire(OnSocksError, s, e, m);
+    });
+  };
+  FSocket->OnSocksAuthState = [this, alive](TCustomWSocket& s, TSocksAuthState state) {
+    FromSocket(alive, [&] { Fire(OnSocksAuthState, s, state); });
   };
 }
 
+// Freed from one of its own events, the client leaves frames of its socket
+// on the stack: the socket is closed now and goes when they have returned;
+// its handlers find the client gone.
 THttpCli::~THttpCli() {
-  FSocket.reset();
+  *FAlive = false;
+  FSocket.release()->Free();
   FWindow.reset();
 }
 
@@ -72,81 +124,158 @@ THttpCli::~THttpCli() {
 void THttpCli::SetState(THttpState state) {
   if (state == FState) return;
   FState = state;
-  if (OnStateChange) OnStateChange(*this);
-  if (state == hsReady && FWindow) ::PostMessageA(FWindow->Handle(), WM_HTTP_REQUEST_DONE, 0, 0);
+  // Posted before the event fires: its handler may start the next request.
+  if (state == hsReady && FWindow) {
+    FDonePending = true;
+    ::PostMessageA(FWindow->Handle(), WM_HTTP_REQUEST_DONE, FRequestSerial, 0);
+  }
+  Fire(OnStateChange, *this);
 }
 
-// Posted, so that the request ends from the message loop and never inside
-// the socket event that ended it. One post per request: a second one left
-// in the queue would end the next request before it began.
-void THttpCli::SetReady() {
-  if (FReadyPending || FState == hsReady || !FWindow) return;
-  FReadyPending = true;
-  ::PostMessageA(FWindow->Handle(), WM_HTTP_SET_READY, FRequestSerial, 0);
+// The connection goes with its request, so that the next request never
+// meets it (nor its late close). A lookup still out is forgotten: its
+// answer is dropped when it comes.
+void THttpCli::DropConnection() {
+  FSocket->CancelLookup();
+  if (FSocket->State() != wsClosed) CloseConnection();
+  FConnected = false;
 }
 
-// At once, for a wait that cannot go back to the message loop (its time
-// ran out, or the program is ending); a ready still in the queue is void.
+// The outcome is final. "Ready" is posted, so that the request ends from the
+// message loop and never inside the socket event that ended it; the message
+// names the request, and no other takes it for its own.
+void THttpCli::EndRequest() {
+  if (FPhase != TPhase::Running) return;
+  FPhase = TPhase::Ending;
+  FMaySend = FFollowOnClose = FLoginPending = FLocationFlag = false;
+  for (TSyncWait* wait : FSyncWaits) {
+    if (wait->Serial != FRequestSerial) continue;
+    wait->Ended = true;
+    wait->Failed = FFailed;
+    wait->StatusCode = FStatusCode;
+    wait->ReasonPhrase = FReasonPhrase;
+  }
+  if (FWindow) ::PostMessageA(FWindow->Handle(), WM_HTTP_SET_READY, FRequestSerial, 0);
+  DropConnection();
+}
+
+// At once, for an Abort and for a wait that cannot go back to the message
+// loop (its time ran out, or the program is ending); the posted "ready" then
+// finds the client ready already.
 void THttpCli::BecomeReady() {
-  FReadyPending = false;
+  FPhase = TPhase::Idle;
   SetState(hsReady);
 }
 
 LRESULT THttpCli::WindowMessage(UINT message, WPARAM wParam, LPARAM) {
-  switch (message) {
-    case WM_HTTP_REQUEST_DONE:
-      if (OnRequestDone) OnRequestDone(*this, FRequestType, FDoneError);
-      break;
-    case WM_HTTP_SET_READY:
-      if (FReadyPending && wParam == FRequestSerial) BecomeReady();
-      break;
-    case WM_HTTP_LOGIN: StartLookup(); break;
+  const auto serial = static_cast<unsigned>(wParam);
+  try {
+    switch (message) {
+      case WM_HTTP_REQUEST_DONE:
+        if (serial == FRequestSerial && FPhase == TPhase::Idle && FDonePending) {
+          FDonePending = false;
+          Fire(OnRequestDone, *this, FRequestType, FDoneError);
+        }
+        break;
+      case WM_HTTP_SET_READY:
+        if (serial == FRequestSerial && FPhase == TPhase::Ending) BecomeReady();
+        break;
+      case WM_HTTP_LOGIN:
+        if (serial == FRequestSerial && FPhase == TPhase::Running && FLoginPending) {
+          FLoginPending = false;
+          StartLookup();
+        }
+        break;
+    }
+  } catch (const ERequestEnded&) {
+  } catch (const EOwnerFreed&) {
   }
   return 0;
 }
 
 // ---------------------------------------------------------------- requests
 
-void THttpCli::StartRequest(THttpRequest request) {
+void THttpCli::StartRequest(THttpRequest request) { Begin(request); }
+
+void THttpCli::CheckRequestValues() const {
+  std::string problem;
+  if (!IsSafeLineValue(URL)) {
+    problem = "URL holds a CR, LF or NUL character";
+  } else {
+    // Path and host come from the URL, checked above.
+    THttpRequestFields fields = RequestFields("GET");
+    fields.RequestPath.clear();
+    fields.HostName.clear();
+    problem = RequestFieldProblem(fields);
+  }
+  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, httpErrorFieldRefused);
+}
+
+// False when a handler freed the client meanwhile.
+bool THttpCli::Begin(THttpRequest request) {
   if (FState != hsReady) throw EHttpException("HTTP component is busy", 1);
   if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", 2);
+  CheckRequestValues();
 
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
-  FSocket->MultiThreaded = MultiThreaded;  // the socket's own waits pump with its own loop
   ++FRequestSerial;
-  FReadyPending = false;
-  SetState(hsNotConnected);
-  FRequestType = request;
-  ResetRequestState();
+  FPhase = TPhase::Running;
+  FDonePending = false;
+  FSocket->MultiThreaded = MultiThreaded;  // the socket's own waits pump with its own loop
+  try {
+    SetState(hsNotConnected);
+    FRequestType = request;
+    ResetRequestState();
 
-  std::string port;
-  if (Proxy.empty()) {
-    const THttpUrlParts u = ParseURL(URL, FRequestPath);
-    FRequestPath = u.Path;
-    FHostName = u.Host;
-    FDocumentName = FRequestPath;
-    if (!u.User.empty()) Username = u.User;
-    if (!u.Password.empty()) Password = u.Password;
-    port = u.Port.empty() ? "80" : u.Port;
-    FTargetHost = u.Host;
-  } else {
-    const THttpUrlParts u = ParseURL(URL, "");
-    FHostName = u.Host;
-    FDocumentName = u.Path;
-    if (!u.User.empty()) Username = u.User;
-    if (!u.Password.empty()) Password = u.Password;
-    FRequestPath = (u.Scheme.empty() ? std::string("http://") : u.Scheme + "://") + u.Host +
-                   (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
-    const THttpUrlParts p = ParseURL(Proxy, "");
-    FProxyHost = p.Host;
-    FProxyPortUsed = p.Port.empty() ? ProxyPort : p.Port;
-    FTargetHost = FProxyHost;
-    port = FProxyPortUsed;
+    // Credentials in the URL serve this request alone.
+    std::string port;
+    const auto takeCredentials = [this](const THttpUrlParts& u) {
+      FUrlCredentials = !u.User.empty();
+      FUrlUser = u.User;
+      FUrlPassword = u.Password;
+    };
+    if (Proxy.empty()) {
+      const THttpUrlParts u = ParseURL(URL, FRequestPath);
+      FRequestPath = u.Path;
+      FHostName = u.Host;
+      FDocumentName = FRequestPath;
+      takeCredentials(u);
+      port = u.Port.empty() ? "80" : u.Port;
+      FTargetHost = u.Host;
+      FOrigin = HttpOrigin(u.Scheme, u.Host, port);
+    } else {
+      const THttpUrlParts u = ParseURL(URL, "");
+      FHostName = u.Host;
+      FDocumentName = u.Path;
+      takeCredentials(u);
+      FRequestPath = (u.Scheme.empty() ? std::string("http://") : u.Scheme + "://") + u.Host +
+                     (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+      FOrigin = HttpOrigin(u.Scheme, u.Host, u.Port);
+      const THttpUrlParts p = ParseURL(Proxy, "");
+      FProxyHost = p.Host;
+      FProxyPortUsed = p.Port.empty() ? ProxyPort : p.Port;
+      FTargetHost = FProxyHost;
+      port = FProxyPortUsed;
+    }
+    FCurrentOrigin = FOrigin;
+    if (FRequestPath.empty()) FRequestPath = "/";
+    FDocumentName = DocumentNameOf(FDocumentName);
+    FTargetPort = port;
+    StartLookup();
+  } catch (const ERequestEnded&) {
+  } catch (const EOwnerFreed&) {
+    return false;
+  } catch (const std::exception& e) {
+    // A handler's failure reaches the caller; the request it broke ends
+    // (unless a handler of that end has taken the client further).
+    try {
+      FailRequest(httpErrorData, e.what());
+      if (FPhase == TPhase::Ending) BecomeReady();
+    } catch (const ERequestEnded&) {
+    } catch (const EOwnerFreed&) {
+    }
+    throw;
   }
-  if (FRequestPath.empty()) FRequestPath = "/";
-  FDocumentName = DocumentNameOf(FDocumentName);
-  FTargetPort = port;
-  StartLookup();
+  return true;
 }
 
 void THttpCli::ResetRequestState() {
@@ -165,7 +294,8 @@ void THttpCli::ResetRequestState() {
   FMaySend = false;
   FLocation = URL;
   FRedirections = 0;
-  FLocationFlag = FInHeader = FBodyMode = FFollowOnClose = false;
+  FLocationFlag = FInHeader = FBodyMode = FFollowOnClose = FLoginPending = false;
+  FConnected = false;
   FBuffer.TakeAll();
   std::vector<char>().swap(FBodyBuffer);  // a large download's buffer is not kept between requests
 }
@@ -176,56 +306,54 @@ void THttpCli::CloseConnection() {
 }
 
 void THttpCli::FailRequest(std::uint16_t error, const std::string& reason) {
-  if (FFailed) return;
+  if (FPhase != TPhase::Running) return;
   FFailed = true;
   FDoneError = error;
   FStatusCode = 404;
   FReasonPhrase = reason;
-  FFollowOnClose = false;
-  FLocationFlag = false;
-  FMaySend = false;
-  // The close reaches SessionClosed, which finds the request failed; a
-  // lookup's late answer finds the request no longer waiting for it.
-  FSocket->CancelLookup();
-  if (FSocket->State() != wsClosed) FSocket->Abort();
-  FConnected = false;
-  SetReady();
+  EndRequest();
 }
 
 bool THttpCli::DeadlinePassed() const {
-  return FHasDeadline && static_cast<LONG>(::GetTickCount() - FDeadline) >= 0;
+  return FHasDeadline && FDeadlineSerial == FRequestSerial && static_cast<LONG>(::GetTickCount() - FDeadline) >= 0;
 }
 
 std::string THttpCli::TimeoutText() const {
   return rtl::Format("HTTP request timed out after %.1f s", Timeout / 1000.0);
 }
 
+// The number of the failure that the socket just reported through its error
+// handler; LastError may be older than that failure.
+std::uint16_t THttpCli::SocketFailureNumber(std::uint16_t otherwise) const {
+  const int number = FSocket->LastErrorNumber();
+  return static_cast<std::uint16_t>(number ? number : otherwise);
+}
+
 void THttpCli::StartLookup() {
   SetState(hsDnsLookup);
+  const unsigned serial = FRequestSerial;
   FSocketFailed = false;
   std::string failure;
   try {
     FSocket->SetLocalAddr(LocalAddr);
-    FSocket->DnsLookup(FTargetHost);
+    if (!FSocketFailed) FSocket->DnsLookup(FTargetHost);
   } catch (const std::exception& e) {
     failure = e.what();
   }
+  StillRunning(serial);
   // A lookup that could not start, raised or reported through the socket's
   // error handler, ends the request at once; nothing else would end it.
   if (failure.empty() && FSocketFailed && FState == hsDnsLookup) failure = FSocket->LastErrorMessage();
   if (failure.empty() || FState != hsDnsLookup) return;
-  FFailed = true;
-  FStatusCode = 404;
-  FReasonPhrase = failure;
-  FDoneError = static_cast<std::uint16_t>(FSocket->LastError() ? FSocket->LastError() : httpErrorNoReply);
-  FConnected = false;
-  BecomeReady();
+  FailRequest(SocketFailureNumber(httpErrorNoReply), failure);
+  if (FPhase == TPhase::Ending) BecomeReady();
 }
 
 void THttpCli::LookupDone(std::uint16_t error) {
-  if (FState != hsDnsLookup) return;
+  if (FPhase != TPhase::Running || FState != hsDnsLookup) return;
   if (error != 0) return FailRequest(error, "can't resolve hostname to IP address");
   SetState(hsDnsLookupDone);
+  const unsigned serial = FRequestSerial;
   FSocketFailed = false;
   std::string raised;
   try {
@@ -246,11 +374,12 @@ void THttpCli::LookupDone(std::uint16_t error) {
     FSocketFailed = true;
     raised = e.what();
   }
+  StillRunning(serial);
   // A failure the socket reported through its error handler ends the request
   // like a raised one, instead of leaving it waiting for events that never
   // come.
   if (FSocketFailed && FState == hsDnsLookupDone) {
-    const int code = FSocket->LastError();
+    const int code = raised.empty() ? FSocket->LastErrorNumber() : 0;
     std::string reason = "can't connect: ";
     if (code) reason += SocketErrorText(code) + " (Error #" + std::to_string(code) + ")";
     else reason += raised.empty() ? FSocket->LastErrorMessage() : raised;
@@ -259,6 +388,7 @@ void THttpCli::LookupDone(std::uint16_t error) {
 }
 
 void THttpCli::SessionConnected(std::uint16_t error) {
+  if (FPhase != TPhase::Running || FState != hsDnsLookupDone) return;
   if (error != 0) {
     // A refused SOCKS handshake has said what went wrong in its own words.
     const std::string text = !FSocksErrorText.empty() ? FSocksErrorText
@@ -281,13 +411,16 @@ void THttpCli::SessionConnected(std::uint16_t error) {
       case httpHEAD: SendRequest("HEAD"); break;
       default: SendRequest("GET"); break;
     }
+  } catch (const EHttpException& e) {
+    FailRequest(e.ErrorCode, e.Message());
   } catch (const std::exception& e) {
-    CloseConnection();
     FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
   }
 }
 
-void THttpCli::SendRequest(const std::string& method) {
+// Authorization goes only where the credentials belong: to the origin of the
+// request's URL (another scheme, host or port is another origin).
+THttpRequestFields THttpCli::RequestFields(const std::string& method) const {
   THttpRequestFields f;
   f.Method = method;
   f.RequestPath = FRequestPath;
@@ -300,14 +433,25 @@ void THttpCli::SendRequest(const std::string& method) {
   f.NoCache = NoCache;
   f.PostSize = PostStream ? PostStream->Size() : 0;
   f.ModifiedSince = ModifiedSince;
-  f.Username = Username;
-  f.Password = Password;
+  if (FCurrentOrigin == FOrigin) {
+    f.Username = FUrlCredentials ? FUrlUser : Username;
+    f.Password = FUrlCredentials ? FUrlPassword : Password;
+  }
   f.ThroughProxy = !Proxy.empty();
   f.ProxyUsername = ProxyUsername;
   f.ProxyPassword = ProxyPassword;
   f.Cookie = Cookie;
   f.ContentRangeBegin = ContentRangeBegin;
   f.ContentRangeEnd = ContentRangeEnd;
+  return f;
+}
+
+void THttpCli::SendRequest(const std::string& method) {
+  const unsigned serial = FRequestSerial;
+  const THttpRequestFields f = RequestFields(method);
+  // Checked again: a handler may have changed a value since the start.
+  const std::string problem = RequestFieldProblem(f);
+  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, httpErrorFieldRefused);
   ContentRangeBegin.clear();
   ContentRangeEnd.clear();
   AcceptRanges.clear();
@@ -316,20 +460,21 @@ void THttpCli::SendRequest(const std::string& method) {
       f, [this](std::string& line) { WriteRequestLine(line); }, [this] { FireRequestHeaderEnd(); });
   // The whole header goes in one send.
   FSocket->Send(header.data(), static_cast<int>(header.size()));
+  StillRunning(serial);
 }
 
-void THttpCli::WriteRequestLine(std::string& line) {
-  if (OnCommand) OnCommand(*this, line);
-}
+void THttpCli::WriteRequestLine(std::string& line) { Fire(OnCommand, *this, line); }
 
 void THttpCli::SendNext() {
-  if (!FMaySend || !PostStream) return;
+  if (FPhase != TPhase::Running || !FMaySend || !PostStream) return;
+  const unsigned serial = FRequestSerial;
   char buffer[8193];
   const std::int32_t n = PostStream->Read(buffer, sizeof buffer);
   if (n > 0) {
     FSentCount += n;
     FireSendData(buffer, n);
     FSocket->Send(buffer, n);
+    StillRunning(serial);
   } else {
     FMaySend = false;
     FireSendEnd();
@@ -342,6 +487,7 @@ void THttpCli::SendNext() {
 // stream that cannot take the body) ends the request as a failure here; the
 // socket never sees it.
 void THttpCli::DataAvailable() {
+  if (FPhase != TPhase::Running) return;
   try {
     ReceiveData();
   } catch (const EHttpException& e) {
@@ -352,12 +498,11 @@ void THttpCli::DataAvailable() {
 }
 
 void THttpCli::ReceiveData() {
-  if (FFailed) return;
   if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
   // Body bytes need no line cutting: with nothing pending they are read in
   // large pieces straight from the socket, which saves most of the calls
   // (and under Wine most of the cost) of a large download.
-  if (FState == hsWaitingBody && FBuffer.Pending() == 0 && FRequestType != httpAbort) {
+  if (FState == hsWaitingBody && FBuffer.Pending() == 0) {
     // Drained here while full pieces keep coming (a bounded number of them,
     // so that the message loop keeps turning).
     FBodyBuffer.resize(1024 * 1024);
@@ -365,7 +510,7 @@ void THttpCli::ReceiveData() {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;
       BodyPiece(FBodyBuffer.data(), n);
-      if (FFailed || n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
+      if (FPhase != TPhase::Running || n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
       if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
     }
     return;
@@ -374,19 +519,19 @@ void THttpCli::ReceiveData() {
   if (room <= 0) throw EHttpException("HTTP line too long", httpErrorLineTooLong);
   char chunk[THttpReceiveBuffer::kCapacity];
   const int n = FSocket->Receive(chunk, room);
-  if (FRequestType == httpAbort || n <= 0) return;
+  if (n <= 0) return;
   FBuffer.Append(chunk, n);
   if (FState == hsWaitingBody) {
     BodyPiece(FBuffer.TakeAll());
     return;
   }
   std::string line;
-  while (!FFailed && FState != hsWaitingBody && FBuffer.NextLine(line)) {
+  while (FPhase == TPhase::Running && FState != hsWaitingBody && FBuffer.NextLine(line)) {
     if (FState == hsWaitingHeader) HeaderLine(line);
   }
   // Pending bytes that fill the buffer without a line end can never become
   // a line: said now, not after the server's close.
-  if (!FFailed && FState == hsWaitingHeader && FBuffer.Room() <= 0)
+  if (FPhase == TPhase::Running && FState == hsWaitingHeader && FBuffer.Room() <= 0)
     throw EHttpException("HTTP line too long", httpErrorLineTooLong);
 }
 
@@ -404,9 +549,9 @@ void THttpCli::HeaderLine(const std::string& line) {
     // ends, as the header reader cut them; the rest (a last line without
     // its end among it) as it is, and later data as it arrives.
     std::string rest;
-    while (!FFailed && FBuffer.NextLine(rest)) BodyPiece(rest);
-    if (!FFailed && FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
-    SetState(hsWaitingBody);
+    while (FPhase == TPhase::Running && FBuffer.NextLine(rest)) BodyPiece(rest);
+    if (FPhase == TPhase::Running && FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
+    if (FPhase == TPhase::Running) SetState(hsWaitingBody);
     return;
   }
   if (!line.empty()) {
@@ -420,6 +565,10 @@ void THttpCli::HeaderLine(const std::string& line) {
       FReasonPhrase = parsed.ReasonPhrase;
     } else if (parsed.LineKind == THttpHeaderLine::Kind::Field) {
       if (parsed.Name == "location") {
+        // A control character (a CR not followed by LF stays in the line)
+        // would go into the next request's lines.
+        if (HoldsControlCharacter(parsed.Value))
+          return FailRequest(httpErrorBadLocation, "HTTP redirection refused: its Location holds a control character");
         FLocationFlag = true;
         ComputeLocation(parsed.Value);
       } else if (parsed.Name == "content-length") {
@@ -435,7 +584,7 @@ void THttpCli::HeaderLine(const std::string& line) {
         FireCookie(parsed.Value, accept);
       }
     }
-    if (OnHeaderData) OnHeaderData(*this);
+    Fire(OnHeaderData, *this);
     return;
   }
   // The empty line ends the header.
@@ -448,8 +597,16 @@ void THttpCli::HeaderLine(const std::string& line) {
     FireHeaderEnd();
     FBuffer.TakeAll();
     FHeaderLineCount = FBodyPieceCount = 0;
+    // The redirection goes on when the close is reported (at once, inside
+    // the close), or here when the close had been reported already.
+    const unsigned serial = FRequestSerial;
     FFollowOnClose = true;
-    FSocket->Close();
+    CloseConnection();
+    StillRunning(serial);
+    if (FFollowOnClose) {
+      FFollowOnClose = false;
+      FollowLocation();
+    }
     return;
   }
   if (FContentLength != 0) {
@@ -457,17 +614,21 @@ void THttpCli::HeaderLine(const std::string& line) {
     SetState(hsWaitingBody);
     FireHeaderEnd();
     if (FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
-    if (FStatusCode >= 400) FSocket->Close();
+    // The body of an error response is not waited for.
+    if (FPhase == TPhase::Running && FStatusCode >= 400) {
+      if (FBodyPieceCount > 0) FireDocEnd();
+      EndRequest();
+    }
     return;
   }
   FireHeaderEnd();
-  SetReady();
+  EndRequest();
 }
 
 void THttpCli::BodyPiece(const std::string& piece) { BodyPiece(piece.data(), static_cast<int>(piece.size())); }
 
 void THttpCli::BodyPiece(const char* data, int length) {
-  if (FFailed) return;
+  if (FPhase != TPhase::Running) return;
   // What is past the limit is not kept: the stream holds the first
   // BodyLimit bytes and the request fails.
   const bool over = BodyLimit > 0 && length > BodyLimit - FReceivedCount;
@@ -483,11 +644,15 @@ void THttpCli::BodyPiece(const char* data, int length) {
 void THttpCli::SessionClosed(std::uint16_t error) {
   const bool wasConnected = FConnected;
   FConnected = false;
-  if (FFailed || FRequestType == httpAbort) return SetReady();
+  if (FPhase != TPhase::Running) return;
   if (FFollowOnClose) {
     FFollowOnClose = false;
     return FollowLocation();
   }
+  // The program closed the connection itself, from a handler: whatever has
+  // come may not be all there is.
+  if (FSocket->LocalClose())
+    return FailRequest(httpErrorAborted, "HTTP request aborted: the program closed the connection");
   if (FState == hsWaitingBody) {
     try {
       // A last piece without a line end, left behind by the header reader.
@@ -495,16 +660,16 @@ void THttpCli::SessionClosed(std::uint16_t error) {
     } catch (const std::exception& e) {
       return FailRequest(httpErrorData, e.what());
     }
-    if (FFailed) return;
+    if (FPhase != TPhase::Running) return;
     if (FBodyPieceCount > 0) FireDocEnd();
-    return SetReady();
+    return EndRequest();
   }
   if (FInHeader) {
     FireHeaderEnd();
     if (FLocationFlag) return FollowLocation();
     return FailRequest(httpErrorHeaderCut, "HTTP server closed the connection in the middle of the header");
   }
-  if (FHeaderDone) return SetReady();
+  if (FHeaderDone) return EndRequest();
   if (!wasConnected) {
     if (!FSocksErrorText.empty()) return FailRequest(error ? error : httpErrorNotConnected, FSocksErrorText);
     return FailRequest(error ? error : httpErrorNotConnected, "The connection closed before it was established");
@@ -514,6 +679,9 @@ void THttpCli::SessionClosed(std::uint16_t error) {
 
 // ---------------------------------------------------------------- redirections
 
+// User information in a Location is never taken: credentials come from the
+// program and from the URL it gave, and the current origin decides whether
+// they go along.
 void THttpCli::ComputeLocation(const std::string& v) {
   const bool proxy = !Proxy.empty();
   const bool absolute = v.size() >= 7 && rtl::SameText(v.substr(0, 7), "http://");
@@ -523,10 +691,6 @@ void THttpCli::ComputeLocation(const std::string& v) {
       FLocation = (cur.Scheme.empty() ? std::string("http") : cur.Scheme) + "://" + cur.Host +
                   (cur.Port.empty() ? "" : ":" + cur.Port) + v;
       FRequestPath = FLocation;
-      if (!cur.User.empty() && !cur.Password.empty()) {
-        Username = cur.User;
-        Password = cur.Password;
-      }
     } else {
       FRequestPath = v;
       FLocation = "http://" + FTargetHost + v;
@@ -536,14 +700,11 @@ void THttpCli::ComputeLocation(const std::string& v) {
     FLocation = proxy ? FRequestPath : "http://" + FHostName + (FRequestPath.empty() || FRequestPath[0] != '/' ? "/" : "") + FRequestPath;
   } else {
     const THttpUrlParts u = ParseURL(v, "");
-    if (!u.User.empty() && !u.Password.empty()) {
-      Username = u.User;
-      Password = u.Password;
-    }
     if (proxy) {
       if (!u.Host.empty()) {
         FHostName = u.Host;
         FLocation = FRequestPath = u.Scheme + "://" + u.Host + (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+        FCurrentOrigin = HttpOrigin(u.Scheme, u.Host, u.Port);
       }
     } else {
       FTargetHost = u.Host.empty() ? FHostName : u.Host;
@@ -551,6 +712,7 @@ void THttpCli::ComputeLocation(const std::string& v) {
       FTargetPort = u.Port.empty() ? "80" : u.Port;
       FHostName = FTargetHost;
       FLocation = u.Scheme + "://" + FTargetHost + u.Path;
+      FCurrentOrigin = HttpOrigin(u.Scheme, FTargetHost, FTargetPort);
     }
   }
 }
@@ -565,8 +727,7 @@ void THttpCli::FollowLocation() {
   FConnected = false;
   FLocationFlag = false;
   if (FRequestType == httpPOST) FRequestType = httpGET;
-  FSocket->OnSessionClosed = [this](TCustomWSocket&, std::uint16_t e) { SessionClosed(e); };
-  if (OnLocationChange) OnLocationChange(*this);
+  Fire(OnLocationChange, *this);
   FHeaderLines.clear();
   FHeaderLineCount = FBodyPieceCount = 0;
   FContentLength = -1;
@@ -576,81 +737,106 @@ void THttpCli::FollowLocation() {
   FStatusSeen = FHeaderDone = false;
   FHeaderTally.Reset();
   if (!Proxy.empty()) FTargetPort = FProxyPortUsed;
-  ::PostMessageA(FWindow->Handle(), WM_HTTP_LOGIN, 0, 0);
+  FLoginPending = true;
+  ::PostMessageA(FWindow->Handle(), WM_HTTP_LOGIN, FRequestSerial, 0);
 }
 
 // ---------------------------------------------------------------- waiting
 
 void THttpCli::Abort() {
-  FRequestType = httpAbort;
-  FFollowOnClose = false;
-  FLocationFlag = false;
-  FSocket->CancelLookup();
-  if (FSocket->State() != wsClosed) FSocket->Abort();
-  SetReady();
+  try {
+    if (FPhase == TPhase::Running) {
+      FRequestType = httpAbort;
+      FailRequest(httpErrorAborted, "HTTP request aborted");
+    }
+    if (FPhase == TPhase::Ending) BecomeReady();
+  } catch (const ERequestEnded&) {
+  } catch (const EOwnerFreed&) {
+  }
+}
+
+// The request's OnRequestDone was posted when it became ready: it fires
+// before the synchronous call returns, and never during the next request.
+void THttpCli::DeliverDone(unsigned serial, const std::shared_ptr<bool>& alive) {
+  const HWND window = FWindow->Handle();
+  MSG msg;
+  for (int i = 0; i < 100 && *alive && FDonePending && FRequestSerial == serial &&
+                  ::PeekMessageA(&msg, window, WM_HTTP_REQUEST_DONE, WM_HTTP_REQUEST_DONE, PM_REMOVE);
+       ++i) {
+    // Wine hands out a WM_QUIT whatever the filter says: it belongs to the
+    // loop that owns it.
+    if (msg.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    ::DispatchMessageA(&msg);
+  }
 }
 
 void THttpCli::RequestSync(THttpRequest request) {
-  FHasDeadline = Timeout > 0;
-  FDeadline = ::GetTickCount() + static_cast<DWORD>(Timeout > 0 ? Timeout : 0);
-  struct TDeadlineEnd {
-    bool& has;
-    ~TDeadlineEnd() { has = false; }
-  } deadlineEnd{FHasDeadline};
-  StartRequest(request);
-  const rtl::TWaitResult result =
-      rtl::WaitForMessages([this] { return FState == hsReady; }, Timeout > 0 ? static_cast<DWORD>(Timeout) : 0,
-                            rtl::TWake::OnMessages);
-  if (result != rtl::TWaitResult::Done) {
-    // The request goes now: a partial page must never pass for the whole.
-    // WM_QUIT has been posted again for the program's own loop.
-    if (result == rtl::TWaitResult::Quit)
-      FailRequest(httpErrorQuit, "HTTP request ended: the program is closing");
-    else
-      FailRequest(httpErrorTimeout, TimeoutText());
-    BecomeReady();
+  const DWORD start = ::GetTickCount();
+  const std::shared_ptr<bool> alive = FAlive;
+  // What this call learns of its request, also when a handler has freed the
+  // client or started another request meanwhile.
+  TSyncWait wait;
+  wait.Serial = FRequestSerial + 1;
+  FSyncWaits.push_back(&wait);
+  struct TUnregister {
+    std::vector<TSyncWait*>& waits;
+    const std::shared_ptr<bool>& alive;
+    TSyncWait* wait;
+    ~TUnregister() {
+      if (*alive) waits.erase(std::remove(waits.begin(), waits.end(), wait), waits.end());
+    }
+  } unregister{FSyncWaits, alive, &wait};
+
+  if (Begin(request)) {
+    if (Timeout > 0 && !wait.Ended) {
+      FHasDeadline = true;
+      FDeadline = start + static_cast<DWORD>(Timeout);
+      FDeadlineSerial = wait.Serial;
+    }
+    const auto over = [&] { return !*alive || (wait.Ended && (FRequestSerial != wait.Serial || FPhase == TPhase::Idle)); };
+    const DWORD spent = ::GetTickCount() - start;
+    const DWORD left = Timeout <= 0 ? 0 : spent >= static_cast<DWORD>(Timeout) ? 1 : static_cast<DWORD>(Timeout) - spent;
+    const rtl::TWaitResult result = rtl::WaitForMessages(over, left, rtl::TWake::OnMessages);
+    if (*alive && !over() && FRequestSerial == wait.Serial) {
+      // The request goes now: a partial page must never pass for the whole.
+      // WM_QUIT has been posted again for the program's own loop.
+      try {
+        if (result == rtl::TWaitResult::Quit)
+          FailRequest(httpErrorQuit, "HTTP request ended: the program is closing");
+        else
+          FailRequest(httpErrorTimeout, TimeoutText());
+        if (FPhase == TPhase::Ending) BecomeReady();
+      } catch (const ERequestEnded&) {
+      } catch (const EOwnerFreed&) {
+      }
+    }
+    if (*alive && FRequestSerial == wait.Serial) DeliverDone(wait.Serial, alive);
   }
-  if (FRequestType == httpAbort && !FFailed) throw EHttpException("HTTP request aborted", 404);
-  if (FFailed || FStatusCode >= 400) throw EHttpException(FReasonPhrase, static_cast<std::uint16_t>(FStatusCode));
+  if (!wait.Ended) throw EHttpException("HTTP client was freed during the request", 404);
+  if (wait.Failed || wait.StatusCode >= 400)
+    throw EHttpException(wait.ReasonPhrase, static_cast<std::uint16_t>(wait.StatusCode));
 }
 
 // ---------------------------------------------------------------- events
 
-void THttpCli::FireCookie(const std::string& data, bool& accept) {
-  if (OnCookie) OnCookie(*this, data, accept);
-}
-void THttpCli::FireSessionConnected() {
-  if (OnSessionConnected) OnSessionConnected(*this);
-}
-void THttpCli::FireRequestHeaderBegin() {
-  if (OnRequestHeaderBegin) OnRequestHeaderBegin(*this);
-}
-void THttpCli::FireRequestHeaderEnd() {
-  if (OnRequestHeaderEnd) OnRequestHeaderEnd(*this);
-}
+void THttpCli::FireCookie(const std::string& data, bool& accept) { Fire(OnCookie, *this, data, accept); }
+void THttpCli::FireSessionConnected() { Fire(OnSessionConnected, *this); }
+void THttpCli::FireRequestHeaderBegin() { Fire(OnRequestHeaderBegin, *this); }
+void THttpCli::FireRequestHeaderEnd() { Fire(OnRequestHeaderEnd, *this); }
 void THttpCli::FireHeaderBegin() {
   FInHeader = true;
-  if (OnHeaderBegin) OnHeaderBegin(*this);
+  Fire(OnHeaderBegin, *this);
 }
 void THttpCli::FireHeaderEnd() {
   FInHeader = false;
-  if (OnHeaderEnd) OnHeaderEnd(*this);
+  Fire(OnHeaderEnd, *this);
 }
-void THttpCli::FireDocBegin() {
-  if (OnDocBegin) OnDocBegin(*this);
-}
-void THttpCli::FireDocData(const char* data, int length) {
-  if (OnDocData) OnDocData(*this, data, length);
-}
-void THttpCli::FireDocEnd() {
-  if (OnDocEnd) OnDocEnd(*this);
-}
-void THttpCli::FireSendBegin() {
-  if (OnSendBegin) OnSendBegin(*this);
-}
-void THttpCli::FireSendData(const char* data, int length) {
-  if (OnSendData) OnSendData(*this, data, length);
-}
-void THttpCli::FireSendEnd() {
-  if (OnSendEnd) OnSendEnd(*this);
-}
+void THttpCli::FireDocBegin() { Fire(OnDocBegin, *this); }
+void THttpCli::FireDocData(const char* data, int length) { Fire(OnDocData, *this, data, length); }
+void THttpCli::FireDocEnd() { Fire(OnDocEnd, *this); }
+void THttpCli::FireSendBegin() { Fire(OnSendBegin, *this); }
+void THttpCli::FireSendData(const char* data, int length) { Fire(OnSendData, *this, data, length); }
+void THttpCli::FireSendEnd() { Fire(OnSendEnd, *this); }

@@ -2,6 +2,13 @@
 // HTTP/1.0 client on the asynchronous socket: the request runs on window
 // messages; RequestSync (Get) waits for it while the message loop turns,
 // with a time limit.
+//
+// One request at a time, each its own: it ends with its connection closed
+// and its lookup forgotten, its posted messages carry its number and are
+// ignored by any other request, credentials from its URL serve it alone,
+// and no value of it may add a line to what it sends. Event handlers may
+// Abort, close the socket or start a new request from any event, and may
+// free the client; what runs up the stack then stops without touching it.
 
 #include <windows.h>
 
@@ -34,6 +41,12 @@ constexpr std::uint16_t httpErrorData = 11;
 constexpr std::uint16_t httpErrorQuit = 12;
 constexpr std::uint16_t httpErrorNotConnected = 13;
 constexpr std::uint16_t httpErrorRedirections = 14;
+constexpr std::uint16_t httpErrorAborted = 15;
+// A value of the request holds CR, LF or NUL (raised by StartRequest, or
+// the request's end when a handler put it there).
+constexpr std::uint16_t httpErrorFieldRefused = 16;
+// A redirection whose Location holds a control character.
+constexpr std::uint16_t httpErrorBadLocation = 17;
 
 class EHttpException : public rtl::Exception {
 public:
@@ -57,6 +70,9 @@ public:
   std::string ContentTypePost = "application/x-www-form-urlencoded", Cookie;
   bool NoCache = false;
   double ModifiedSince = 0;
+  // Sent to the host of URL only, never after a redirection to another
+  // scheme, host or port; a URL with user information brings credentials
+  // of its own, for that request alone.
   std::string Username, Password, ProxyUsername, ProxyPassword;
   std::string ContentRangeBegin, ContentRangeEnd, AcceptRanges;
   std::string SocksServer, SocksPort, SocksLevel = "5", SocksUsercode, SocksPassword;
@@ -99,8 +115,15 @@ public:
   void Get() { RequestSync(httpGET); }
   void Post() { RequestSync(httpPOST); }
   void Head() { RequestSync(httpHEAD); }
+  // Starts the request and waits until it has ended and OnRequestDone has
+  // fired for it; raises EHttpException for a failure or a status of 400
+  // or more.
   void RequestSync(THttpRequest request);
+  // Raises EHttpException (the client left as it was) when busy, with
+  // nothing to post, or when a value of the request holds CR, LF or NUL.
   void StartRequest(THttpRequest request);
+  // Ends the running request at once ("HTTP request aborted"): the client
+  // is ready again when Abort returns, and OnRequestDone follows.
   void Abort();
 
   using TNotify = std::function<void(THttpCli&)>;
@@ -113,6 +136,8 @@ public:
   TDocData OnDocData, OnSendData;
   std::function<void(THttpCli&, std::string& line)> OnCommand;
   TNotify OnStateChange;
+  // Once per request, from a posted message; not for a request that another
+  // one has replaced before the message came.
   std::function<void(THttpCli&, THttpRequest, std::uint16_t error)> OnRequestDone;
   TNotify OnLocationChange;
   std::function<void(THttpCli&, const std::string& data, bool& accept)> OnCookie;
@@ -145,15 +170,51 @@ protected:
 
 private:
   class THttpWindow;
+  // Where the running request is. Idle: none runs (State is hsReady).
+  // Running: it runs and its events are handled. Ending: its outcome is
+  // final, its connection and lookup are gone, and the message that makes
+  // the client ready is on its way.
+  enum class TPhase { Idle, Running, Ending };
+  // Thrown up the stack of a request's own code when an event handler ended
+  // that request (Abort, a new request): caught where the code was entered.
+  struct ERequestEnded {};
+  // What a synchronous wait learns of its request when that ends.
+  struct TSyncWait {
+    unsigned Serial;
+    bool Ended = false, Failed = false;
+    int StatusCode = 0;
+    std::string ReasonPhrase;
+  };
+
   LRESULT WindowMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // A socket event enters the request's code here: nothing runs for a
+  // client that is gone, and a handler that ended the request ends the
+  // event.
+  template <typename Body>
+  static void FromSocket(const std::shared_ptr<bool>& alive, Body body);
+  // Calls an event handler. Afterwards, a freed client throws EOwnerFreed
+  // and a request that the handler ended throws ERequestEnded.
+  template <typename Event, typename... Args>
+  void Fire(const Event& event, Args&&... args);
+  // After a call into the socket, which may have run handlers: the request
+  // that ran before the call must still run.
+  void StillRunning(unsigned serial) const;
+  bool Begin(THttpRequest request);
+  void CheckRequestValues() const;
+  THttpRequestFields RequestFields(const std::string& method) const;
   void SetState(THttpState state);
-  void SetReady();
+  // The request's outcome is final: its connection and lookup go, and
+  // "ready" is posted.
+  void EndRequest();
   void BecomeReady();
   // Ends the request as a failure: status 404 with Reason, Error for
-  // OnRequestDone. The first failure of a request is the one kept.
+  // OnRequestDone. The first outcome of a request is the one kept.
   void FailRequest(std::uint16_t error, const std::string& reason);
+  void DropConnection();
+  void DeliverDone(unsigned serial, const std::shared_ptr<bool>& alive);
   bool DeadlinePassed() const;
   std::string TimeoutText() const;
+  std::uint16_t SocketFailureNumber(std::uint16_t otherwise) const;
   void ReceiveData();
   void LookupDone(std::uint16_t error);
   void SessionConnected(std::uint16_t error);
@@ -168,7 +229,15 @@ private:
 
   std::unique_ptr<THttpWindow> FWindow;
   std::unique_ptr<TWSocket> FSocket;
+  // False once the client is destroyed; shared with what may outlive it on
+  // the stack (its socket's handlers, a synchronous wait).
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
   THttpState FState = hsReady;
+  TPhase FPhase = TPhase::Idle;
+  // The running (or last) request's number; every posted message names one.
+  unsigned FRequestSerial = 0;
+  bool FDonePending = false;
+  std::vector<TSyncWait*> FSyncWaits;
   THttpRequest FRequestType = httpGET;
   int FStatusCode = 0;
   std::string FReasonPhrase;
@@ -177,23 +246,29 @@ private:
   std::vector<std::string> FHeaderLines;
   std::string FDocumentName, FLocation, FRequestPath, FHostName, FTargetHost, FTargetPort;
   std::string FProxyHost, FProxyPortUsed;
+  // Credentials that the URL brought, and where they may go: the origin of
+  // the URL, compared with that of the current document.
+  bool FUrlCredentials = false;
+  std::string FUrlUser, FUrlPassword;
+  std::string FOrigin, FCurrentOrigin;
   bool FConnected = false;
   std::uint16_t FDoneError = 0;
   std::int64_t FReceivedCount = 0, FSentCount = 0;
   THttpReceiveBuffer FBuffer;
   THttpHeaderTally FHeaderTally;
   bool FFailed = false, FStatusSeen = false, FHeaderDone = false;
-  // The synchronous wait's end, checked also while data keeps coming.
+  // The synchronous wait's end, checked also while data keeps coming; it
+  // belongs to the request of FDeadlineSerial.
   bool FHasDeadline = false;
   DWORD FDeadline = 0;
-  // A posted "ready" belongs to the request that posted it.
-  unsigned FRequestSerial = 0;
-  bool FReadyPending = false;
+  unsigned FDeadlineSerial = 0;
   std::string FSocksErrorText;
   std::vector<char> FBodyBuffer;
   int FHeaderLineCount = 0, FBodyPieceCount = 0;
   bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;
-  bool FFollowOnClose = false;
+  // A redirection waits for its connection's close, then for its posted
+  // login message.
+  bool FFollowOnClose = false, FLoginPending = false;
   int FRedirections = 0;
   bool FSocketFailed = false;
 };

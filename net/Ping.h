@@ -11,8 +11,8 @@
 #include <string>
 
 #include "net/Icmp.h"
+#include "net/LookupWindow.h"
 #include "rtl/core/Component.h"
-#include "rtl/win32/Window.h"
 
 class TPing : public rtl::TComponent {
 public:
@@ -39,6 +39,8 @@ public:
 
   int Ping();
   virtual void DnsLookup(const std::string& HostName);
+  // Forgets a pending lookup and reports it (10004). Its answer, when it
+  // comes, is dropped.
   void CancelLookup();
 
   std::function<void(TPing& sender, TICMP& icmp, const std::string& msg)> OnDisplay;
@@ -47,12 +49,11 @@ public:
   std::function<void(TPing& sender, std::uint16_t error)> OnDnsLookupDone;
 
 private:
-  class TPingWindow;
   void LookupDone(WPARAM wParam, LPARAM lParam);
 
   std::unique_ptr<TICMP> FIcmp;
-  std::unique_ptr<TPingWindow> FWindow;
+  // Holds the reply buffers of the lookups (see LookupWindow.h).
+  std::unique_ptr<TLookupWindow> FWindow;
   HANDLE FLookup = nullptr;
-  char FReplyBuffer[MAXGETHOSTSTRUCT + 1] = {};
   std::string FDnsResult;
 };

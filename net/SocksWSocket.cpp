@@ -95,9 +95,11 @@ void TCustomSocksWSocket::SocksError(int error, const std::string& msg) {
   if (OnSocksError) OnSocksError(*this, error, msg);
   FConnectingThroughServer = false;
   // A version 4 destination that cannot be resolved never had a connect
-  // outcome to report: the error and the close say it.
+  // outcome to report: the error and the close say it. A handler that has
+  // closed the socket, or connected it anew, keeps what it made.
+  const unsigned epoch = HandleEpoch();
   if (error != kSocksUnresolved) TriggerSessionConnected(static_cast<std::uint16_t>(error));
-  CloseSocketHandle(true, error);
+  if (HandleEpoch() == epoch) CloseSocketHandle(true, error);
 }
 
 TCustomSocksWSocket::TNegotiatorCall::TNegotiatorCall(TCustomSocksWSocket& socket) : FSocket(socket) {
@@ -162,12 +164,15 @@ void TCustomSocksWSocket::TriggerSessionClosed(std::uint16_t error) {
   if (FNegotiator && FNegotiator->CurrentPhase() == TSocksNegotiator::Phase::Authentication && OnSocksAuthState)
     OnSocksAuthState(*this, socksAuthFailure);
   if (Negotiating()) {
-    // The server went away before it granted the connection. Reported as a
-    // failed handshake, so that the application gets a connect outcome and
-    // never takes the close for the end of a session that never began.
+    // The connection ended before the server granted it: the server went
+    // away, or this side closed it (an Abort, say). Reported as a failed
+    // handshake, so that the application gets a connect outcome and never
+    // takes the close for the end of a session that never began.
     const std::uint16_t code = error != 0 ? error : static_cast<std::uint16_t>(WSAECONNABORTED);
     FNegotiator->Abandon();
-    if (OnSocksError) OnSocksError(*this, code, "SOCKS server closed the connection during the handshake");
+    const char* text = LocalClose() ? "SOCKS handshake ended: the connection was closed here"
+                                    : "SOCKS server closed the connection during the handshake";
+    if (OnSocksError) OnSocksError(*this, code, text);
     TCustomWSocket::TriggerSessionConnected(code);
     error = code;
   }

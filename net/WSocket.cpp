@@ -7,26 +7,6 @@
 #include "rtl/core/SysUtils.h"
 #include "rtl/win32/Application.h"
 
-// The hidden window: every socket event and lookup answer arrives here as a
-// posted message, so that no event fires inside the call that caused it.
-class TCustomWSocket::TSocketWindow : public rtl::TWindow {
-public:
-  explicit TSocketWindow(TCustomWSocket& owner) : FOwner(owner) {
-    CreateMessageHandle("XSocketWindowClass");
-  }
-
-protected:
-  // Only the socket's private messages go to the socket: the window's own
-  // creation messages arrive while the socket is still being built.
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message > WM_USER && message <= WM_USER + 20) return FOwner.WndProc(message, wParam, lParam);
-    return DefaultHandler(message, wParam, lParam);
-  }
-
-private:
-  TCustomWSocket& FOwner;
-};
-
 namespace {
 std::string Dotted(std::uint32_t address) {
   in_addr a;
@@ -37,8 +17,19 @@ std::string Dotted(std::uint32_t address) {
 }  // namespace
 
 TCustomWSocket::TCustomWSocket(rtl::TComponent* owner) : rtl::TComponent(owner) {
+  // The hidden window: every socket event and lookup answer arrives there as
+  // a posted message, so that no event fires inside the call that caused
+  // it. Only the socket's private messages come here: the window's own
+  // creation messages arrive while the socket is still being built.
   try {
-    FWindow = std::make_unique<TSocketWindow>(*this);
+    FWindow = std::make_unique<TLookupWindow>("XSocketWindowClass", WM_USER + 1, WM_USER + 20,
+                                              [this](UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+                                                try {
+                                                  return WndProc(message, wParam, lParam);
+                                                } catch (const EOwnerFreed&) {
+                                                  return 0;
+                                                }
+                                              });
   } catch (const rtl::Exception&) {
     throw ESocketException("Cannot create a hidden window for TWSocket");
   }
@@ -62,7 +53,21 @@ TCustomWSocket::~TCustomWSocket() {
   FSocket.Reset();
   SocketDestroyed();
   FQueue.Discard();
-  FWindow.reset();
+  // A lookup still out keeps the window (and its buffer) until it answers.
+  TLookupWindow::Retire(std::move(FWindow));
+}
+
+void TCustomWSocket::Free() {
+  if (FFrames == 0) {
+    delete this;
+    return;
+  }
+  try {
+    Abort();
+  } catch (const std::exception&) {
+    // Closed as far as it goes; the destruction closes the rest.
+  }
+  FReleasePending = true;
 }
 
 HWND TCustomWSocket::WindowHandle() const { return FWindow ? FWindow->Handle() : nullptr; }
@@ -136,6 +141,8 @@ void TCustomWSocket::SetSendFlags(int value) {
 
 void TCustomWSocket::RaiseError(const std::string& msg) {
   FLastErrorMessage = msg;
+  FLastErrorNumber = FReportedError;
+  FReportedError = 0;
   if (OnError) {
     OnError(*this);
     return;
@@ -148,10 +155,14 @@ void TCustomWSocket::ReportSocketError(const std::string& step) {
   const std::string text = "Error " + std::to_string(e) + " in function " + step + "\r\n" + SocketErrorText(e);
   if (e == WSAECONNRESET || e == WSAENOTCONN) {
     FSocket.Reset();
+    ForgetHandle();
+    const unsigned epoch = FHandleEpoch;
     if (FState != wsClosed) TriggerSessionClosed(static_cast<std::uint16_t>(e));
-    ChangeState(wsClosed);
+    // Unless the handler has connected again.
+    if (FHandleEpoch == epoch && !FSocket) ChangeState(wsClosed);
   }
   FLastError = e;
+  FReportedError = e;
   RaiseError(text);
 }
 
@@ -169,6 +180,8 @@ void TCustomWSocket::HandleEventException(const std::exception& e) {
   if (OnBgException) {
     try {
       OnBgException(*this, e, canClose);
+    } catch (const EOwnerFreed&) {
+      throw;
     } catch (...) {
       rtl::Application().HandleException();
     }
@@ -178,6 +191,8 @@ void TCustomWSocket::HandleEventException(const std::exception& e) {
   if (canClose) {
     try {
       Abort();
+    } catch (const EOwnerFreed&) {
+      throw;
     } catch (...) {
       rtl::Application().HandleException();
     }
@@ -234,7 +249,7 @@ LRESULT TCustomWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
       case WM_SOCKET_EVENT: HandleSocketEvent(wParam, lParam); return 0;
       case WM_LOOKUP_DONE:
-      case WM_REVERSE_LOOKUP_DONE: HandleLookupDone(wParam, lParam); return 0;
+      case WM_REVERSE_LOOKUP_DONE: HandleLookupDone(message, wParam, lParam); return 0;
       case WM_CLOSE_LATER: Close(); return 0;
       case WM_TEST_EXCEPTION: throw ESocketException("Test exception in WSocket");
       default: return 0;
@@ -253,11 +268,12 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
   // One message may carry several events. A handler of an earlier one may
   // close the socket (which reports the close itself) or even open another;
   // the rest of the message then belongs to a handle that is gone.
-  const auto current = [&] { return FSocket && FSocket.Get() == handle; };
+  const unsigned epoch = FHandleEpoch;
+  const auto current = [&] { return FSocket && FSocket.Get() == handle && FHandleEpoch == epoch; };
   if ((events & FD_CONNECT) && FState != wsConnected) {
     ChangeState(wsConnected);
     TriggerSessionConnected(error);
-    if (error != 0 && FState != wsClosed) Close();
+    if (error != 0 && current() && FState != wsClosed) Close();
   }
   if ((events & FD_READ) && current()) {
     if (FState != wsConnected) {
@@ -268,7 +284,8 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
   }
   if ((events & FD_WRITE) && current()) {
     TryToSend();
-    if (FAllSent) TriggerDataSent(error);
+    // An OnSendData handler may have closed the socket or opened another.
+    if (current() && FAllSent) TriggerDataSent(error);
   }
   if ((events & FD_ACCEPT) && current()) TriggerSessionAvailable(error);
   if ((events & FD_CLOSE) && current() && FState != wsConnecting) {
@@ -278,7 +295,8 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
       FCloseInvoked = true;
       TriggerSessionClosed(error);
     }
-    if (FState != wsClosed) Close();
+    // A handler may have closed the socket, or connected it anew.
+    if (current() && FState != wsClosed) Close();
   }
 }
 
@@ -286,9 +304,14 @@ void TCustomWSocket::HandleSocketEvent(WPARAM wParam, LPARAM lParam) {
 
 void TCustomWSocket::ReceiveLoop(std::uint16_t error, unsigned options) {
   const DWORD start = ::GetTickCount();
-  for (int pass = 0; pass < kReceivePasses && FSocket; ++pass) {
+  // A handler may close this connection and open another on the same socket:
+  // the loop belongs to the connection it began with.
+  const SOCKET handle = FSocket.Get();
+  const unsigned epoch = FHandleEpoch;
+  const auto current = [&] { return FSocket && FSocket.Get() == handle && FHandleEpoch == epoch; };
+  for (int pass = 0; pass < kReceivePasses && current(); ++pass) {
     FLastError = 0;
-    const std::int32_t readBefore = FReadCount;
+    const std::int64_t readBefore = FReadCount;
     bool discarded = false;
     try {
       if (!TriggerDataAvailable(error)) {
@@ -308,7 +331,7 @@ void TCustomWSocket::ReceiveLoop(std::uint16_t error, unsigned options) {
       return;
     }
     if (options & wsoNoReceiveLoop) return;
-    if (FLastError != 0 || !FSocket) return;
+    if (FLastError != 0 || !current()) return;
     u_long pending = 0;
     if (WSocketApi().ioctlsocket(FSocket.Get(), FIONREAD, &pending) == SOCKET_ERROR) {
       FLastError = WSocketApi().WSAGetLastError();
@@ -374,7 +397,7 @@ int TCustomWSocket::Send(const void* data, int length) {
   }
   TryToSend();
   // Completion is reported from the message loop, never from inside Send.
-  if (FAllSent && WindowHandle())
+  if (FAllSent && FSocket && WindowHandle())
     ::PostMessageA(WindowHandle(), WM_SOCKET_EVENT, static_cast<WPARAM>(FSocket.Get()), MAKELPARAM(FD_WRITE, 0));
   return result;
 }
@@ -407,6 +430,8 @@ void TCustomWSocket::TryToSend() {
     sent = r;
     return TSendOutcome::Sent;
   });
+  // Discarded: an OnSendData handler emptied the queue (Abort, Connect,
+  // Listen); the socket is then the handler's business.
   if (outcome == TSendOutcome::Sent) {
     FAllSent = true;
   } else if (outcome == TSendOutcome::Failed) {
@@ -488,6 +513,7 @@ void TCustomWSocket::Connect() {
   FQueue.Discard();
   FSocket.Reset(WSocketApi().socket(AF_INET, FType, FProto));
   if (!FSocket) return ReportSocketError("Connect (socket)");
+  BeginConnection();
   ChangeState(wsOpened);
   if (FState != wsOpened) {
     WSocketApi().WSASetLastError(WSAEINVAL);
@@ -589,15 +615,48 @@ void TCustomWSocket::CloseSocketHandle(bool doShutdown, int error) {
     }
     if (FLastError == WSANOTINITIALISED) break;
     FSocket.Release();
+    ForgetHandle();
     return ReportSocketError("Disconnect (closesocket)");
   }
   FSocket.Release();
+  ForgetHandle();
+  const unsigned epoch = FHandleEpoch;
   ChangeState(wsClosed);
   if (!FDestroying && !FCloseInvoked) {
     FCloseInvoked = true;
+    FLocalClose = true;
+    struct TLocalCloseEnd {
+      bool& flag;
+      ~TLocalCloseEnd() { flag = false; }
+    } localCloseEnd{FLocalClose};
     TriggerSessionClosed(static_cast<std::uint16_t>(error));
   }
-  ResetToDefaults();
+  // A handler that connected again (or listens) keeps its new connection.
+  if (FHandleEpoch == epoch && !FSocket) ResetToDefaults();
+}
+
+// What a closed connection leaves behind (when a handler connected anew from
+// inside its close, the reset to defaults was skipped) is not the new one's.
+void TCustomWSocket::BeginConnection() {
+  FCloseInvoked = false;
+  FAllSent = true;
+  FPaused = false;
+  FReadCount = 0;
+}
+
+void TCustomWSocket::ForgetHandle() {
+  ++FHandleEpoch;
+  const HWND window = WindowHandle();
+  if (!window) return;
+  MSG stale;
+  for (int i = 0; i < 100000 && ::PeekMessageA(&stale, window, WM_SOCKET_EVENT, WM_SOCKET_EVENT, PM_REMOVE); ++i) {
+    // Wine hands out a WM_QUIT whatever the filter says: it belongs to the
+    // loop that owns it.
+    if (stale.message == WM_QUIT) {
+      ::PostQuitMessage(static_cast<int>(stale.wParam));
+      return;
+    }
+  }
 }
 
 void TCustomWSocket::Abort() {
@@ -647,11 +706,13 @@ void TCustomWSocket::Listen() {
   FQueue.Discard();
   FSocket.Reset(api.socket(AF_INET, FType, FProto));
   if (!FSocket) return ReportSocketError("socket");
+  BeginConnection();
   // Until it is bound the state is still wsClosed, where Close leaves the
   // handle alone: a failure here closes it itself.
   const auto failUnbound = [&](const char* step) {
     const int e = api.WSAGetLastError();
     FSocket.Reset();
+    ForgetHandle();
     api.WSASetLastError(e);
     ReportSocketError(step);
   };
@@ -711,9 +772,11 @@ void TCustomWSocket::Dup(SOCKET accepted) {
   }
   if (FState != wsClosed) {
     if (api.closesocket(FSocket.Release()) != 0) return ReportSocketError("Dup (closesocket)");
+    ForgetHandle();
     ChangeState(wsClosed);
   }
   FSocket.Reset(accepted);
+  BeginConnection();
   ApplyLinger();
   FSelectEvent = FD_READ | FD_WRITE | FD_CONNECT | FD_CLOSE;
   if (api.WSAAsyncSelect(FSocket.Get(), WindowHandle(), WM_SOCKET_EVENT, FSelectEvent) == SOCKET_ERROR)
@@ -748,11 +811,10 @@ std::string TCustomWSocket::PeerPort() {
 // ---------------------------------------------------------------- lookups
 
 // A new lookup silently replaces a pending one and starts with no result.
+// The replaced one still runs in the system (see LookupWindow.h); its answer
+// is dropped when it comes.
 void TCustomWSocket::StartFreshLookup() {
-  if (FDnsLookupHandle) {
-    WSocketApi().WSACancelAsyncRequest(FDnsLookupHandle);
-    FDnsLookupHandle = nullptr;
-  }
+  FDnsLookupHandle = nullptr;
   FDnsResult.clear();
   FDnsResultList.clear();
 }
@@ -772,35 +834,24 @@ void TCustomWSocket::DnsLookup(const std::string& hostName) {
     return;
   }
   if (!WindowHandle()) return RaiseError("DnsLookup: Window not assigned");
-  FSavedLookup = false;
-  FReverseLookup = false;
-  FDnsLookupHandle = api.WSAAsyncGetHostByName(WindowHandle(), WM_LOOKUP_DONE, hostName.c_str(), FDnsLookupBuffer,
-                                               sizeof FDnsLookupBuffer);
+  FDnsLookupHandle = FWindow->StartByName(WM_LOOKUP_DONE, hostName);
   if (!FDnsLookupHandle)
     return RaiseError(rtl::Format("%s: can't start DNS lookup, error #%d", hostName.c_str(), api.WSAGetLastError()));
-  if (FSavedLookup) {
-    FSavedLookup = false;
-    HandleLookupDone(FSavedWParam, FSavedLParam);
-  }
 }
 
-void TCustomWSocket::HandleLookupDone(WPARAM wParam, LPARAM lParam) {
-  if (!FDnsLookupHandle) {
-    // The answer overtook the return of the call that started it.
-    FSavedLookup = true;
-    FSavedWParam = wParam;
-    FSavedLParam = lParam;
-    return;
-  }
-  if (reinterpret_cast<HANDLE>(wParam) != FDnsLookupHandle) return;
+void TCustomWSocket::HandleLookupDone(UINT message, WPARAM wParam, LPARAM lParam) {
+  // The reply is taken whether or not it is still awaited: an answer to a
+  // replaced or cancelled lookup frees its buffer and goes no further.
+  const auto request = reinterpret_cast<HANDLE>(wParam);
+  const TLookupReply reply = FWindow->TakeReply(message, request);
+  if (!reply || request != FDnsLookupHandle) return;
   FDnsLookupHandle = nullptr;
   const auto error = static_cast<std::uint16_t>(HIWORD(lParam));
-  if (error == 0 && FReverseLookup) {
-    const auto* entry = reinterpret_cast<const hostent*>(FDnsLookupBuffer);
+  const auto* entry = reinterpret_cast<const hostent*>(reply.get());
+  if (error == 0 && message == WM_REVERSE_LOOKUP_DONE) {
     FDnsResult = entry->h_name ? entry->h_name : "";
     FDnsResultList.assign(1, FDnsResult);
   } else if (error == 0) {
-    const auto* entry = reinterpret_cast<const hostent*>(FDnsLookupBuffer);
     for (int i = 0; entry->h_addr_list && entry->h_addr_list[i] && i < 256; ++i) {
       std::uint32_t a;
       std::memcpy(&a, entry->h_addr_list[i], 4);
@@ -811,12 +862,11 @@ void TCustomWSocket::HandleLookupDone(WPARAM wParam, LPARAM lParam) {
   TriggerDnsLookupDone(error);
 }
 
+// Windows Sockets' own cancel is not used: under Wine it stops nothing, and
+// the answer written later must find its buffer (see LookupWindow.h). The
+// lookup is forgotten here and its answer dropped when it comes.
 void TCustomWSocket::CancelLookup() {
   if (!FDnsLookupHandle) return;
-  if (WSocketApi().WSACancelAsyncRequest(FDnsLookupHandle) != 0) {
-    FDnsLookupHandle = nullptr;
-    return ReportSocketError("WSACancelAsyncRequest");
-  }
   FDnsLookupHandle = nullptr;
   if (!FDestroying) TriggerDnsLookupDone(WSAEINTR);
 }
@@ -864,12 +914,9 @@ void TCustomWSocket::ReverseDnsLookup(const std::string& addrText) {
   }
   const TWSocketApi& api = WSocketApi();
   StartFreshLookup();
-  FReverseLookup = true;
-  const unsigned long address = api.inet_addr(addrText.c_str());
+  const auto address = static_cast<std::uint32_t>(api.inet_addr(addrText.c_str()));
   if (!WindowHandle()) return RaiseError("ReverseDnsLookup: Window not assigned");
-  FDnsLookupHandle = api.WSAAsyncGetHostByAddr(WindowHandle(), WM_REVERSE_LOOKUP_DONE,
-                                               reinterpret_cast<const char*>(&address), 4, PF_INET,
-                                               FDnsLookupBuffer, sizeof FDnsLookupBuffer);
+  FDnsLookupHandle = FWindow->StartByAddr(WM_REVERSE_LOOKUP_DONE, address);
   if (!FDnsLookupHandle)
     RaiseError(rtl::Format("%s: can't start DNS lookup, error #%d", addrText.c_str(), api.WSAGetLastError()));
 }

@@ -14,15 +14,22 @@
 #include <string>
 #include <vector>
 
+#include "net/LookupWindow.h"
 #include "net/WSocketLib.h"
 #include "net/core/SendQueue.h"
 #include "rtl/core/Component.h"
-#include "rtl/win32/Window.h"
 
 enum TSocketState { wsInvalidState, wsOpened, wsBound, wsConnecting, wsConnected, wsAccepting, wsListening, wsClosed };
 enum TSocketSendFlags { wsSendNormal, wsSendUrgent };
 enum TSocketLingerOnOff { wsLingerOff, wsLingerOn, wsLingerNoSet };
 enum TWSocketOption { wsoNoReceiveLoop = 1, wsoTcpNoDelay = 2 };
+
+// Raised by an event handler of a component whose owner was freed inside
+// that handler (the HTTP client does so): nothing up the stack may touch the
+// owner again, so the message that ran the handler ends here, quietly. Not
+// an error, and deliberately no std::exception: no handler of errors may
+// catch it on the way.
+struct EOwnerFreed {};
 
 class TCustomWSocket : public rtl::TComponent {
 public:
@@ -35,6 +42,11 @@ public:
 
   explicit TCustomWSocket(rtl::TComponent* owner);
   ~TCustomWSocket() override;
+
+  // Destroys the socket. Called from inside one of its own events (its
+  // owner freed from a handler), it closes the socket at once and destroys
+  // it when the last of its frames on the stack has returned.
+  void Free();
 
   // Destination and local side. Changing them is refused unless closed.
   const std::string& Addr() const { return FAddrStr; }
@@ -53,9 +65,15 @@ public:
   HWND WindowHandle() const;
   int LastError() const { return FLastError; }
   // The text of the last failure reported through OnError (the handler
-  // itself gets no text).
+  // itself gets no text), and its Windows Sockets error number: 0 when that
+  // failure had none (LastError may then still hold an older one).
   const std::string& LastErrorMessage() const { return FLastErrorMessage; }
-  std::int32_t ReadCount() const { return FReadCount; }
+  int LastErrorNumber() const { return FLastErrorNumber; }
+  // True while OnSessionClosed reports a close that this side made (Close,
+  // Abort, a failed handshake); false for one that the peer or the network
+  // made.
+  bool LocalClose() const { return FLocalClose; }
+  std::int64_t ReadCount() const { return FReadCount; }
   virtual int RcvdCount();
   std::string PeerAddr();
   std::string PeerPort();
@@ -116,7 +134,6 @@ public:
   std::function<void(TCustomWSocket&, const std::exception&, bool& canClose)> OnBgException;
 
 protected:
-  class TSocketWindow;
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   virtual void ResetToDefaults();
   virtual void CloseSocketHandle(bool doShutdown, int error);
@@ -144,6 +161,8 @@ protected:
   void ResolveDestination(const std::string& what, bool forListen);
 
   bool QuitSeen() const { return FTerminated; }
+  // Changes whenever a handle is forgotten (see FHandleEpoch).
+  unsigned HandleEpoch() const { return FHandleEpoch; }
 
   // Marks a frame of this object on the stack for as long as it lives: a
   // release asked for meanwhile waits until the last frame has returned.
@@ -167,10 +186,15 @@ private:
   void SetDestinationPart(const std::string& value, const char* name, std::string& text, bool& assigned,
                           bool& resolved);
   void HandleSocketEvent(WPARAM wParam, LPARAM lParam);
-  void HandleLookupDone(WPARAM wParam, LPARAM lParam);
+  void HandleLookupDone(UINT message, WPARAM wParam, LPARAM lParam);
   void StartFreshLookup();
+  // Forgets the handle, closed by now, and every event that the system
+  // posted for it: a new connection may get the same handle number, and
+  // must not take an event of the old one for its own.
+  void ForgetHandle();
+  void BeginConnection();
 
-  std::unique_ptr<TSocketWindow> FWindow;
+  std::unique_ptr<TLookupWindow> FWindow;
   TSocketHandle FSocket;
   TSocketState FState = wsClosed;
   std::string FAddrStr, FPortStr, FProtoStr = "tcp", FLocalAddr = "0.0.0.0", FLocalPortStr = "0";
@@ -179,19 +203,20 @@ private:
   TSocketSendFlags FSendFlags = wsSendNormal;
   TSendQueue FQueue;
   bool FAllSent = true;
-  std::int32_t FReadCount = 0;
+  std::int64_t FReadCount = 0;
   long FSelectEvent = 0;
   bool FPaused = false, FCloseInvoked = false, FTerminated = false;
   int FLastError = 0;
   std::string FLastErrorMessage;
+  int FLastErrorNumber = 0, FReportedError = 0;
+  bool FLocalClose = false;
+  // The lookup whose answer is awaited; its reply buffer is the window's.
   HANDLE FDnsLookupHandle = nullptr;
-  char FDnsLookupBuffer[MAXGETHOSTSTRUCT + 1] = {};
   int FFrames = 0;
   bool FReleasePending = false;
-  bool FSavedLookup = false;
-  bool FReverseLookup = false;
-  WPARAM FSavedWParam = 0;
-  LPARAM FSavedLParam = 0;
+  // Counts the handles forgotten: an event loop that began with one handle
+  // stops when it is gone, even if the next one has the same number.
+  unsigned FHandleEpoch = 0;
   std::string FDnsResult;
   std::vector<std::string> FDnsResultList;
 };

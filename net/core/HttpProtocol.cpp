@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
+#include "rtl/core/Exceptions.h"
 #include "rtl/core/Paths.h"
 #include "rtl/core/SysUtils.h"
 
@@ -59,7 +61,24 @@ std::string HttpDateText(double DateTime) {
   return text;
 }
 
+bool IsSafeLineValue(const std::string& Value) { return Value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos; }
+
+std::string RequestFieldProblem(const THttpRequestFields& F) {
+  // Username and password go out in Base64, which no byte can break.
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"Method", &F.Method},   {"RequestPath", &F.RequestPath}, {"Sender", &F.Sender},
+      {"Accept", &F.Accept},   {"Reference", &F.Reference},     {"ContentTypePost", &F.ContentTypePost},
+      {"Agent", &F.Agent},     {"HostName", &F.HostName},       {"Cookie", &F.Cookie},
+      {"ContentRangeBegin", &F.ContentRangeBegin},              {"ContentRangeEnd", &F.ContentRangeEnd},
+  };
+  for (const auto& field : fields)
+    if (!IsSafeLineValue(*field.second)) return std::string(field.first) + " holds a CR, LF or NUL character";
+  return std::string();
+}
+
 std::vector<std::string> RequestHeaderLines(const THttpRequestFields& F) {
+  const std::string problem = RequestFieldProblem(F);
+  if (!problem.empty()) throw rtl::Exception(problem);
   std::vector<std::string> lines;
   lines.push_back(F.Method + " " + F.RequestPath + " HTTP/1.0");
   if (!F.Sender.empty()) lines.push_back("From: " + F.Sender);
@@ -115,6 +134,12 @@ THttpHeaderLine ParseHeaderLine(const std::string& Line) {
   while (start < Line.size() && Line[start] == ' ') ++start;
   result.Value = Line.substr(start);
   return result;
+}
+
+bool HoldsControlCharacter(const std::string& Value) {
+  for (const char c : Value)
+    if (static_cast<unsigned char>(c) < 32 || c == 127) return true;
+  return false;
 }
 
 bool StartsWithHtml(const std::string& Line) {

@@ -28,10 +28,21 @@ struct THttpRequestFields {
   std::string ContentRangeBegin, ContentRangeEnd;
 };
 
+// Whether Value may stand in a request line or a header line: a CR, LF or
+// NUL would end the line there and start one of the value's choosing.
+bool IsSafeLineValue(const std::string& Value);
+// The first field of Fields that may not go into its line, as
+// "<Name> holds a CR, LF or NUL character" (the name of the property it
+// comes from: Agent, Sender, ...; RequestPath and HostName come from the
+// URL or a redirection); empty when every field may.
+std::string RequestFieldProblem(const THttpRequestFields& Fields);
+
 // The request lines in their fixed order, without the empty line that ends
-// them. Version "1.0".
+// them. Version "1.0". Raises rtl::Exception with RequestFieldProblem's text
+// for a field that may not go into its line.
 std::vector<std::string> RequestHeaderLines(const THttpRequestFields& Fields);
-// The whole header: each line passed through OnCommand (which may change or
+// The whole header (its fields checked as above): each line passed through
+// OnCommand (which may change or
 // empty it; an emptied line is left out), then OnLinesEnd, then the empty
 // line that ends the header. The hook sees that empty line too, and text it
 // puts there is sent as one more line.
@@ -50,6 +61,9 @@ struct THttpHeaderLine {
 
 // A status line that is not a number raises rtl::EConvertError.
 THttpHeaderLine ParseHeaderLine(const std::string& Line);
+
+// True when Value holds a control character (below 32, or 127).
+bool HoldsControlCharacter(const std::string& Value);
 
 // True when a response begins without a header: "<HTML>" in any case.
 bool StartsWithHtml(const std::string& Line);

@@ -14,6 +14,12 @@ bool StartsWithNoCase(const std::string& text, const char* prefix) {
   return text.size() >= p.size() && rtl::SameText(text.substr(0, p.size()), p);
 }
 
+std::string Lower(std::string text) {
+  for (auto& c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return text;
+}
+
 bool IsSchemeChar(char c) {
   return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
 }
@@ -100,6 +106,13 @@ THttpUrlParts ParseURL(const std::string& Url, const std::string& CurrentPath) {
     SplitHostPart(Url, parts);
   }
   return parts;
+}
+
+std::string HttpOrigin(const std::string& Scheme, const std::string& Host, const std::string& Port) {
+  const std::string scheme = Scheme.empty() ? "http" : Lower(Scheme);
+  std::string port = Port;
+  if (port.empty()) port = scheme == "https" ? "443" : scheme == "http" ? "80" : "";
+  return scheme + "://" + Lower(Host) + ":" + port;
 }
 
 std::string DocumentNameOf(const std::string& Path) {

@@ -12,6 +12,11 @@ struct THttpUrlParts {
 // which "./" and "../" addresses are taken.
 THttpUrlParts ParseURL(const std::string& Url, const std::string& CurrentPath);
 
+// Where an address leads, in one form for comparing: "scheme://host:port"
+// with scheme and host in lower case, "http" for no scheme, and the
+// scheme's own port (80, 443) for none. Credentials belong to one origin.
+std::string HttpOrigin(const std::string& Scheme, const std::string& Host, const std::string& Port);
+
 // The file-style name of a path: query cut off; "document.htm" for an empty
 // path or one ending in "/"; otherwise its last segment, at most 255
 // characters.

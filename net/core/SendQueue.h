@@ -29,8 +29,9 @@ private:
   int FReadCount = 0;
 };
 
-// How the socket's system send answered.
-enum class TSendOutcome { Sent, WouldBlock, Closed, Failed };
+// How the socket's system send answered; Discarded: the queue was emptied
+// while a send was under way.
+enum class TSendOutcome { Sent, WouldBlock, Closed, Failed, Discarded };
 
 class TSendQueue {
 public:
@@ -38,23 +39,40 @@ public:
 
   // Copies Length bytes into the last chunk and as many new ones as needed.
   void Queue(const void* data, int length);
-  void Discard() { FChunks.clear(); }
+  void Discard() {
+    FChunks.clear();
+    ++FGeneration;
+  }
   int ChunkCount() const { return static_cast<int>(FChunks.size()); }
   const TBuffer& Chunk(int index) const { return *FChunks.at(static_cast<size_t>(index)); }
 
-  // Writes through Send(data, length) -> bytes sent (0 stops; a negative
-  // value is the outcome). Drained chunks but the last are freed. Returns
-  // Sent when everything went out (the all-sent condition), WouldBlock when
-  // the system took less or asked to wait, else the failure.
+  // Writes through Send(data, length, sent) -> outcome, with the count the
+  // system took in Sent. Drained chunks but the last are freed. Returns Sent
+  // when everything went out (the all-sent condition), WouldBlock when the
+  // system took less or asked to wait, else the failure.
+  //
+  // Send runs the caller's code (the socket's OnSendData handler), which
+  // may queue more (taken along by this call: a call made meanwhile returns
+  // WouldBlock at once) or discard the queue (Abort, Connect, Listen): this
+  // call then ends with Discarded and touches no chunk again.
   template <typename SendFn>
   TSendOutcome TryToSend(SendFn send);
 
 private:
   std::deque<std::unique_ptr<TBuffer>> FChunks;
+  unsigned FGeneration = 0;
+  bool FSending = false;
 };
 
 template <typename SendFn>
 TSendOutcome TSendQueue::TryToSend(SendFn send) {
+  if (FSending) return TSendOutcome::WouldBlock;
+  struct TSendingMark {
+    bool& flag;
+    explicit TSendingMark(bool& f) : flag(f) { flag = true; }
+    ~TSendingMark() { flag = false; }
+  } mark(FSending);
+  const unsigned generation = FGeneration;
   while (!FChunks.empty()) {
     int unread = 0;
     const unsigned char* data = FChunks.front()->Peek(unread);
@@ -67,6 +85,7 @@ TSendOutcome TSendQueue::TryToSend(SendFn send) {
     }
     int sent = 0;
     const TSendOutcome outcome = send(data, unread, sent);
+    if (generation != FGeneration) return TSendOutcome::Discarded;
     if (outcome != TSendOutcome::Sent) return outcome;
     if (sent <= 0) return TSendOutcome::WouldBlock;
     FChunks.front()->Remove(sent);

@@ -80,3 +80,68 @@ TEST(SendQueue, PartialSendsKeepTheirPosition) {
             closed.TryToSend([](const unsigned char*, int, int&) { return TSendOutcome::Closed; }));
   EXPECT_EQ(1, closed.ChunkCount()) << "nothing is lost by a failed send";
 }
+
+// The send callback runs the socket's OnSendData handler, which may do
+// anything with the queue. Each row is one thing it does on the first send;
+// the queue must stay whole and the wire must get exactly what it should.
+TEST(SendQueue, HandlersThatChangeTheQueueWhileItSends) {
+  struct Row {
+    const char* name;
+    void (*during)(TSendQueue&, std::string& wire);
+    TSendOutcome outcome;
+    std::string wire;  // what went out, all rounds together
+  };
+  const std::string first(2000, 'a');
+  const auto sendAll = [](TSendQueue& q, std::string& wire) {
+    return q.TryToSend([&](const unsigned char* p, int n, int& sent) {
+      wire.append(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+      sent = n;
+      return TSendOutcome::Sent;
+    });
+  };
+  const std::vector<Row> rows = {
+      {"nothing", [](TSendQueue&, std::string&) {}, TSendOutcome::Sent, first},
+      {"discard (Abort)", [](TSendQueue& q, std::string&) { q.Discard(); }, TSendOutcome::Discarded,
+       std::string(1460, 'a')},
+      {"discard and queue anew (Connect, then Send)",
+       [](TSendQueue& q, std::string&) {
+         q.Discard();
+         q.Queue("new", 3);
+       },
+       TSendOutcome::Discarded, std::string(1460, 'a') + "new"},
+      {"queue more (Send)", [](TSendQueue& q, std::string&) { q.Queue("more", 4); }, TSendOutcome::Sent,
+       first + "more"},
+      {"send from inside (a nested TryToSend)",
+       [](TSendQueue& q, std::string& wire) {
+         q.Queue("more", 4);
+         const TSendOutcome nested = q.TryToSend([&](const unsigned char* p, int n, int& sent) {
+           wire.append("<nested>");
+           wire.append(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+           sent = n;
+           return TSendOutcome::Sent;
+         });
+         if (nested != TSendOutcome::WouldBlock) wire.append("<nested call sent>");
+       },
+       TSendOutcome::Sent, first + "more"},
+  };
+  for (const Row& row : rows) {
+    TSendQueue q;
+    q.Queue(first.data(), static_cast<int>(first.size()));
+    std::string wire;
+    bool done = false;
+    const TSendOutcome outcome = q.TryToSend([&](const unsigned char* p, int n, int& sent) {
+      wire.append(reinterpret_cast<const char*>(p), static_cast<size_t>(n));
+      sent = n;
+      if (!done) {
+        done = true;
+        row.during(q, wire);
+      }
+      return TSendOutcome::Sent;
+    });
+    EXPECT_EQ(row.outcome, outcome) << row.name;
+    // What the handler left in the queue goes out with the next round.
+    if (outcome != TSendOutcome::Sent) sendAll(q, wire);
+    EXPECT_EQ(row.wire, wire) << row.name;
+    EXPECT_LE(q.ChunkCount(), 1) << row.name;
+  }
+}

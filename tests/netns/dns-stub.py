@@ -1,7 +1,15 @@
 #!/usr/bin/env python3
 """A name server for tests, on a loopback address inside the test's own
-network namespace: it answers NAME=ADDRESS pairs given on the command line
-with one A record and every other question with "no such name"."""
+network namespace. Arguments are NAME=ADDRESS pairs:
+
+  NAME=ADDRESS         answered at once with one A record;
+  NAME=ADDRESS/held    answered only once the test asks for the name
+                       "release.NAME" (that question itself gets "no such
+                       name"), so that a test decides when a lookup ends;
+  NAME=silent          never answered: a lookup of it stays pending until
+                       the resolver gives up.
+
+Every other question gets "no such name"."""
 import socket
 import struct
 import sys
@@ -19,15 +27,11 @@ def question_name(packet, offset):
     return ".".join(labels).lower(), offset
 
 
-def answer(packet, known):
-    if len(packet) < 12:
-        return None
-    ident, flags, qdcount = struct.unpack(">HHH", packet[:6])
-    name, end = question_name(packet, 12)
+def answer(packet, name, end, address):
+    ident, flags, _ = struct.unpack(">HHH", packet[:6])
     qtype, _ = struct.unpack(">HH", packet[end:end + 4]) if end + 4 <= len(packet) else (0, 0)
     question = packet[12:end + 4]
     reply_flags = 0x8180 | (flags & 0x0100)  # response, recursion available
-    address = known.get(name)
     if address is None:
         return struct.pack(">HHHHHH", ident, reply_flags | 3, 1, 0, 0, 0) + question
     if qtype != 1:  # only A records; other types get an empty answer
@@ -38,15 +42,36 @@ def answer(packet, known):
 
 def main():
     listen, port = sys.argv[1], int(sys.argv[2])
-    known = dict(pair.lower().split("=", 1) for pair in sys.argv[3:])
+    known, held, silent = {}, {}, set()
+    for pair in sys.argv[3:]:
+        name, value = pair.lower().split("=", 1)
+        if value == "silent":
+            silent.add(name)
+        elif value.endswith("/held"):
+            held[name] = value[:-len("/held")]
+        else:
+            known[name] = value
+    waiting = {name: [] for name in held}  # questions held back, per name
     s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
     s.bind((listen, port))
     print("ready", flush=True)
     while True:
         packet, peer = s.recvfrom(4096)
-        reply = answer(packet, known)
-        if reply:
-            s.sendto(reply, peer)
+        if len(packet) < 12:
+            continue
+        name, end = question_name(packet, 12)
+        if name in silent:
+            continue
+        if name in waiting:
+            waiting[name].append((packet, end, peer))
+            continue
+        if name.startswith("release.") and name[len("release."):] in waiting:
+            target = name[len("release."):]
+            for held_packet, held_end, held_peer in waiting.pop(target):
+                s.sendto(answer(held_packet, target, held_end, held[target]), held_peer)
+            known[target] = held[target]  # a question asked again is answered at once
+            print("released " + target, flush=True)
+        s.sendto(answer(packet, name, end, known.get(name)), peer)
 
 
 if __name__ == "__main__":

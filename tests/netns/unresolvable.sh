@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Names that do not resolve, tried for real: in a network and mount namespace
 # of its own, the script binds a resolv.conf of its own over the system's and
-# runs a name server on that namespace's loopback. It knows one name and
-# answers "no such name" for every other, so no question leaves the machine.
+# runs a name server on that namespace's loopback. It knows one name, holds
+# the answers for a few others until the test releases them, never answers
+# one, and answers "no such name" for every other, so no question leaves the
+# machine.
 # Needs root (or the right to make namespaces); exits 77 (skipped) without.
 # Usage: unresolvable.sh WIN32_TESTS.EXE NETPROBE.EXE [WATCHER_E2E_TESTS.EXE]
 set -uo pipefail
@@ -20,6 +22,11 @@ TESTS=$1
 NETPROBE=$2
 UNKNOWN=nosuch.orvandel.test
 KNOWN=known.orvandel.test
+SILENT=silent.orvandel.test
+# name=address pairs whose answers wait for the test (one pair per case that
+# needs one: a released name is answered at once afterwards)
+HELD="held1.orvandel.test=127.0.0.11,held2.orvandel.test=127.0.0.12,held3.orvandel.test=127.0.0.13"
+HELD="$HELD,held4.orvandel.test=127.0.0.14,held5.orvandel.test=127.0.0.15,held6.orvandel.test=127.0.0.16"
 WORK=$(mktemp -d)
 DNS_PID=""
 cleanup() {
@@ -31,9 +38,13 @@ trap cleanup EXIT
 # What the machine does not allow is a skip, not a failure of the programs.
 skip() { echo "skipped: $1"; exit 77; }
 ip link set lo up || skip "no loopback in the namespace"
-printf 'nameserver 127.0.0.1\noptions timeout:2 attempts:2\n' >"$WORK/resolv.conf"
+printf 'nameserver 127.0.0.1\noptions timeout:5 attempts:2\n' >"$WORK/resolv.conf"
 mount --bind "$WORK/resolv.conf" /etc/resolv.conf || skip "resolv.conf cannot be replaced"
-python3 "$ROOT/tests/netns/dns-stub.py" 127.0.0.1 53 "$KNOWN=127.0.0.1" >"$WORK/dns.log" 2>&1 &
+held_args=()
+IFS=, read -ra pairs <<<"$HELD"
+for pair in "${pairs[@]}"; do held_args+=("$pair/held"); done
+python3 "$ROOT/tests/netns/dns-stub.py" 127.0.0.1 53 "$KNOWN=127.0.0.1" "$SILENT=silent" "${held_args[@]}" \
+  >"$WORK/dns.log" 2>&1 &
 DNS_PID=$!
 for _ in $(seq 1 50); do
   grep -q ready "$WORK/dns.log" && break
@@ -43,7 +54,8 @@ grep -q ready "$WORK/dns.log" || { cat "$WORK/dns.log"; skip "the name server di
 
 source "$ROOT/tests/lib/check.sh"
 
-check_gtest_case "component tests" "$TESTS" 'Unresolvable.*' ORV_UNRESOLVABLE_NAME=$UNKNOWN ORV_KNOWN_NAME=$KNOWN
+check_gtest_case "component tests" "$TESTS" 'Unresolvable.*' ORV_UNRESOLVABLE_NAME=$UNKNOWN ORV_KNOWN_NAME=$KNOWN \
+  ORV_SILENT_NAME=$SILENT ORV_HELD_NAMES=$HELD
 
 probe() { "$ROOT/scripts/wine-run" "$NETPROBE" "$@" 2>&1 | tr -d '\r'; echo "rc=${PIPESTATUS[0]}"; }
 check "netprobe lookup of the unknown name" "error 11001 Host not found rc=1" "$(probe lookup $UNKNOWN | tr '\n' ' ' | sed 's/ $//')"

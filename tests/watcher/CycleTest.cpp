@@ -95,6 +95,23 @@ TEST_F(WatcherCycle, EachAttemptStartsEmptyAndAnOversizedPageIsNoPage) {
   EXPECT_EQ("80.1.2.3", ReadFileBytes(TextFile));
 }
 
+TEST_F(WatcherCycle, AnEmptyPageOnAConnectionThatStaysOpenSpoilsNoLaterCheck) {
+  // "Content-Length: 0" ends the page at once, while its server keeps the
+  // connection: the check closes it itself, and the next check fetches the
+  // page as usual. (A long interval: nothing but that check may close it.)
+  server->SetPage("<b>Your IP: 80.1.2.3</b>");
+  server->EmptyOnceHeld();
+  PageOptions(server->Url(), "IP: ", "</b>");
+  StartInTray();
+  ASSERT_TRUE(WaitForLocation("Error")) << "the empty page is no page text";
+  ASSERT_TRUE(PumpUntil([&] { return server->HeldClosed(); })) << "the check left the connection open";
+  ::PostMessageA(Settings(), kTrayCallbackMessage, kTrayIconID, WM_LBUTTONDBLCLK);
+  ASSERT_NE(nullptr, WaitForSettingsShown());
+  Click(Control(idBitBtn1));
+  ASSERT_TRUE(WaitForFile(TextFile, "80.1.2.3")) << "OK's check finds the address";
+  EXPECT_EQ("OnlyWeb", StringValue(kSettingsKey, "Location"));
+}
+
 TEST_F(WatcherCycle, InvalidAddressThenAValidOneMovesTheBoldLabel) {
   server->SetPage("IP: 10.0.0 </b>");
   PageOptions(server->Url(), "IP:", "</b>");

@@ -33,6 +33,11 @@ void TPageServer::FailNext(int count, const std::string& body) {
   FFailBody = body;
 }
 
+void TPageServer::EmptyOnceHeld() {
+  std::lock_guard<std::mutex> lock(FMutex);
+  FEmptyHeld = true;
+}
+
 std::string TPageServer::LastRequest() const {
   std::lock_guard<std::mutex> lock(FMutex);
   return FLastRequest;
@@ -62,11 +67,15 @@ void TPageServer::Serve(unsigned long long socket) {
   }
   for (int slice = 0; slice < 300 && FHolding && !FStop; ++slice) ::Sleep(100);
   std::string page, status = "200 OK";
+  bool held = false;
   {
     std::lock_guard<std::mutex> lock(FMutex);
     FLastRequest = request;
     if (FDropping) return;
     page = FPage;
+    held = FEmptyHeld;
+    FEmptyHeld = false;
+    if (held) page.clear();
     if (FFailing > 0) {
       --FFailing;
       page = FFailBody;
@@ -81,5 +90,12 @@ void TPageServer::Serve(unsigned long long socket) {
     const int n = ::send(c, answer.data() + at, static_cast<int>(answer.size() - at), 0);
     if (n <= 0) return;
     at += static_cast<size_t>(n);
+  }
+  // Held: until the client closes (a read that ends), or 60 s.
+  for (int slice = 0; held && slice < 600 && !FStop; ++slice) {
+    if (!SocketReady(c, false)) continue;
+    if (::recv(c, buffer, sizeof buffer, 0) > 0) continue;
+    FHeldClosed = true;
+    return;
   }
 }

@@ -28,6 +28,12 @@ public:
   void SetHolding(bool holding) { FHolding = holding; }
   // The next Count connections get status 500 with Body.
   void FailNext(int count, const std::string& body);
+  // The next connection gets an empty page ("Content-Length: 0") and stays
+  // open after it until the client closes it (at most 60 s); no other
+  // connection is served meanwhile.
+  void EmptyOnceHeld();
+  // The client has closed that connection.
+  bool HeldClosed() const { return FHeldClosed; }
   int Connections() const { return FConnections; }
   // The last request's bytes up to its empty line.
   std::string LastRequest() const;
@@ -41,9 +47,11 @@ private:
   std::string FPage, FLastRequest;
   bool FDropping = false;
   int FFailing = 0;
+  bool FEmptyHeld = false;
   std::string FFailBody;
   std::atomic<int> FConnections{0};
   std::atomic<bool> FHolding{false};
+  std::atomic<bool> FHeldClosed{false};
   std::atomic<bool> FStop{false};
   std::thread FThread;
 };

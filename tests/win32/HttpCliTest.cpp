@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/win32/DribbleServer.h"
+#include "tests/win32/ScriptedHttpServer.h"
 #include "tests/win32/ScriptedSocksServer.h"
 #include "tests/win32/TestSupport.h"
 
@@ -15,69 +16,6 @@
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace {
-
-struct ScriptedHttpServer {
-  // Answer(request) gives the response; "" keeps the connection silent.
-  explicit ScriptedHttpServer(std::function<std::string(const std::string&)> answer) : Answer(std::move(answer)) {
-    listening.SetAddr("127.0.0.1");
-    listening.SetPort("0");
-    listening.OnSessionAvailable = [this](TCustomWSocket&, std::uint16_t) {
-      auto connection = std::make_shared<Connection>();
-      connection->socket = std::make_unique<TWSocket>(nullptr);
-      Connection* c = connection.get();
-      c->socket->OnDataAvailable = [this, c](TCustomWSocket& s, std::uint16_t) {
-        c->request += s.ReceiveText();
-        if (c->answered || !Complete(c->request)) return;
-        c->answered = true;
-        requests.push_back(c->request);
-        const std::string response = Answer(c->request);
-        if (response.empty()) return;
-        s.SendText(response);
-        s.Flush();
-        if (closeAfterAnswer) s.CloseLater();
-      };
-      c->socket->Dup(listening.Accept());
-      connections.push_back(connection);
-    };
-    listening.Listen();
-  }
-  std::string Base() const { return "http://127.0.0.1:" + listening.LocalPort(); }
-
-  // The header is there, and as much body as it announced.
-  static bool Complete(const std::string& request) {
-    const size_t end = request.find("\r\n\r\n");
-    if (end == std::string::npos) return false;
-    const size_t at = request.find("\r\nContent-Length: ");
-    if (at == std::string::npos || at > end) return true;
-    return request.size() - end - 4 >= std::stoul(request.substr(at + 18));
-  }
-
-  struct Connection {
-    std::unique_ptr<TWSocket> socket;
-    std::string request;
-    bool answered = false;
-  };
-  std::function<std::string(const std::string&)> Answer;
-  bool closeAfterAnswer = true;
-  TWSocket listening{nullptr};
-  std::vector<std::shared_ptr<Connection>> connections;
-  std::vector<std::string> requests;
-};
-
-std::string FirstLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
-
-std::string Body(THttpCli& http, const std::string& url) {
-  rtl::TMemoryStream stream;
-  http.URL = url;
-  http.ReceiveStream = &stream;
-  http.Get();
-  http.ReceiveStream = nullptr;
-  return stream.ToString();
-}
-
-}  // namespace
 
 TEST(HttpCli, GetWithUserPortPathAndQuery) {
   ScriptedHttpServer server([](const std::string&) {

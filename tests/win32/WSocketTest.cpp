@@ -361,3 +361,59 @@ TEST(WSocket, FirstWindowsOfAClassOnSeveralThreadsAtOnce) {
   EXPECT_EQ(kThreads, made.load());
   for (const auto& f : failures) EXPECT_EQ("", f);
 }
+
+// The system posts a connection's events to the socket's window, where they
+// may still wait when the connection is closed; a new connection often gets
+// the same handle number, and must not take them for its own.
+TEST(WSocket, EventsOfAClosedConnectionNeverReachTheNextOne) {
+  std::vector<std::string> events;
+  // A stray event makes the socket fail: shown here, not in a message box.
+  rtl::Application().OnException = [&](const std::string& text) { events.push_back("error " + text); };
+  Listener listener;
+  TWSocket client(nullptr);
+  client.OnSessionConnected = [&](TCustomWSocket&, std::uint16_t e) { events.push_back("connected " + std::to_string(e)); };
+  client.OnDataAvailable = [&](TCustomWSocket& s, std::uint16_t) { events.push_back("data " + s.ReceiveText()); };
+  client.OnSessionClosed = [&](TCustomWSocket&, std::uint16_t) { events.push_back("closed"); };
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.Connect();
+  ASSERT_TRUE(PumpUntil([&] { return !events.empty() && listener.server; }));
+  // The server sends and ends; the client's events for that wait unhandled.
+  listener.server->SendText("old");
+  listener.server->Shutdown(1);
+  MSG waiting;
+  for (int slice = 0; slice < 1000 && !::PeekMessageA(&waiting, client.WindowHandle(), TCustomWSocket::WM_SOCKET_EVENT,
+                                                      TCustomWSocket::WM_SOCKET_EVENT, PM_NOREMOVE);
+       ++slice)
+    ::Sleep(10);
+  const SOCKET old = client.Handle();
+  client.Close();
+  events.clear();
+  client.SetAddr("127.0.0.1");
+  client.SetPort(listener.Port());
+  client.Connect();
+  if (client.Handle() != old) GTEST_SKIP() << "the system gave the new connection another handle number";
+  ASSERT_TRUE(PumpUntil([&] { return !events.empty(); }));
+  Pump(200);  // time for a stray event
+  rtl::Application().OnException = nullptr;
+  EXPECT_EQ((std::vector<std::string>{"connected 0"}), events);
+  EXPECT_EQ(wsConnected, client.State());
+}
+
+namespace {
+// A system read that reports a full buffer and writes nothing.
+class TEndlessSocket : public TWSocket {
+public:
+  using TWSocket::TWSocket;
+
+protected:
+  int RawReceive(void*, int size, int) override { return size; }
+};
+}  // namespace
+
+TEST(WSocket, ReadCountCountsPastTwoGibibytes) {
+  TEndlessSocket socket(nullptr);
+  char buffer[1];
+  for (int i = 0; i < 3; ++i) ASSERT_EQ(1 << 30, socket.Receive(buffer, 1 << 30));
+  EXPECT_EQ(3LL << 30, socket.ReadCount());
+}
