@@ -9,23 +9,6 @@
 #include "rtl/core/SysUtils.h"
 #include "rtl/win32/Application.h"
 
-class THttpCli::THttpWindow : public rtl::TWindow {
-public:
-  explicit THttpWindow(THttpCli& owner) : FOwner(owner) {
-    CreateMessageHandle("THttpCliWindowClass");
-  }
-
-protected:
-  // The client may be freed inside: nothing of this window is touched after.
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message >= WM_HTTP_REQUEST_DONE && message <= WM_HTTP_LOGIN) return FOwner.WindowMessage(message, wParam, lParam);
-    return DefaultHandler(message, wParam, lParam);
-  }
-
-private:
-  THttpCli& FOwner;
-};
-
 namespace {
 std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -65,7 +48,11 @@ void THttpCli::StillRunning(unsigned serial) const {
 }
 
 THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
-  FWindow = std::make_unique<THttpWindow>(*this);
+  // The client may be freed inside a message of its window.
+  FWindow = std::make_unique<rtl::THiddenWindow>("THttpCliWindowClass", WM_HTTP_REQUEST_DONE, WM_HTTP_LOGIN,
+                                                 [this](UINT message, WPARAM wParam, LPARAM lParam) {
+                                                   return WindowMessage(message, wParam, lParam);
+                                                 });
   FSocket = std::make_unique<TWSocket>(nullptr);
   // The socket may outlive the client for a moment (see the destructor).
   const std::shared_ptr<bool> alive = FAlive;

@@ -26,7 +26,7 @@
 #include "rtl/core/Component.h"
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/Streams.h"
-#include "rtl/win32/Window.h"
+#include "rtl/win32/HiddenWindow.h"
 
 enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody };
 enum THttpRequest { httpAbort, httpGET, httpPOST, httpHEAD };
@@ -177,7 +177,6 @@ protected:
   virtual void FireSendEnd();
 
 private:
-  class THttpWindow;
   // Where the running request is. Idle: none runs (State is hsReady).
   // Running: it runs and its events are handled. Ending: its outcome is
   // final, its connection and lookup are gone, and the message that makes
@@ -243,7 +242,7 @@ private:
   void ComputeLocation(const std::string& value);
   void SendRequest(const std::string& method);
 
-  std::unique_ptr<THttpWindow> FWindow;
+  std::unique_ptr<rtl::THiddenWindow> FWindow;
   std::unique_ptr<TWSocket> FSocket;
   // False once the client is destroyed; shared with what may outlive it on
   // the stack (its socket's handlers, a synchronous wait).
