@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
     sent += bytes.size();
   };
   n.OnError = [&](int error, const std::string&) {
-    if (error < 20001 || error > 20017) std::abort();
+    if (error < ErrorNumber(kFirstSocksError) || error > ErrorNumber(kLastSocksError)) std::abort();
     done = true;
   };
   n.OnGranted = [&] { done = true; };

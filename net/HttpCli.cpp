@@ -9,23 +9,6 @@
 #include "rtl/core/SysUtils.h"
 #include "rtl/win32/Application.h"
 
-class THttpCli::THttpWindow : public rtl::TWindow {
-public:
-  explicit THttpWindow(THttpCli& owner) : FOwner(owner) {
-    CreateMessageHandle("THttpCliWindowClass");
-  }
-
-protected:
-  // The client may be freed inside: nothing of this window is touched after.
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message >= WM_HTTP_REQUEST_DONE && message <= WM_HTTP_LOGIN) return FOwner.WindowMessage(message, wParam, lParam);
-    return DefaultHandler(message, wParam, lParam);
-  }
-
-private:
-  THttpCli& FOwner;
-};
-
 namespace {
 std::string Lower(std::string s) {
   for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -65,7 +48,11 @@ void THttpCli::StillRunning(unsigned serial) const {
 }
 
 THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
-  FWindow = std::make_unique<THttpWindow>(*this);
+  // The client may be freed inside a message of its window.
+  FWindow = std::make_unique<rtl::THiddenWindow>("THttpCliWindowClass", WM_HTTP_REQUEST_DONE, WM_HTTP_LOGIN,
+                                                 [this](UINT message, WPARAM wParam, LPARAM lParam) {
+                                                   return WindowMessage(message, wParam, lParam);
+                                                 });
   FSocket = std::make_unique<TWSocket>(nullptr);
   // The socket may outlive the client for a moment (see the destructor).
   const std::shared_ptr<bool> alive = FAlive;
@@ -83,7 +70,7 @@ THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
       try {
         SendNext();
       } catch (const std::exception& e) {
-        FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
+        FailRequest(THttpError::Data, std::string("The request could not be sent: ") + e.what());
       }
     });
   };
@@ -147,13 +134,14 @@ void THttpCli::DropConnection() {
 void THttpCli::EndRequest() {
   if (FPhase != TPhase::Running) return;
   FPhase = TPhase::Ending;
-  FMaySend = FFollowOnClose = FLoginPending = FLocationFlag = false;
+  FMaySend = FFollowOnClose = FLoginPending = false;
   for (TSyncWait* wait : FSyncWaits) {
     if (wait->Serial != FRequestSerial) continue;
     wait->Ended = true;
     wait->Failed = FFailed;
     wait->StatusCode = FStatusCode;
     wait->ReasonPhrase = FReasonPhrase;
+    wait->DoneError = FDoneError;
   }
   if (FWindow) ::PostMessageA(FWindow->Handle(), WM_HTTP_SET_READY, FRequestSerial, 0);
   DropConnection();
@@ -208,13 +196,13 @@ void THttpCli::CheckRequestValues() const {
     fields.HostName.clear();
     problem = RequestFieldProblem(fields);
   }
-  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, httpErrorFieldRefused);
+  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, THttpError::FieldRefused);
 }
 
 // False when a handler freed the client meanwhile.
 bool THttpCli::Begin(THttpRequest request) {
-  if (FState != hsReady) throw EHttpException("HTTP component is busy", 1);
-  if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", 2);
+  if (FState != hsReady) throw EHttpException("HTTP component is busy", THttpError::Busy);
+  if (request == httpPOST && !PostStream) throw EHttpException("HTTP component has nothing to post", THttpError::NothingToPost);
   CheckRequestValues();
 
   ++FRequestSerial;
@@ -268,7 +256,7 @@ bool THttpCli::Begin(THttpRequest request) {
     // A handler's failure reaches the caller; the request it broke ends
     // (unless a handler of that end has taken the client further).
     try {
-      FailRequest(httpErrorData, e.what());
+      FailRequest(THttpError::Data, e.what());
       if (FPhase == TPhase::Ending) BecomeReady();
     } catch (const ERequestEnded&) {
     } catch (const EOwnerFreed&) {
@@ -285,18 +273,17 @@ void THttpCli::ResetRequestState() {
   FStatusCode = 0;
   FReasonPhrase.clear();
   FReceivedCount = FSentCount = 0;
-  FHeaderLineCount = FBodyPieceCount = 0;
-  FHeaderTally.Reset();
-  FFailed = FStatusSeen = FHeaderDone = false;
+  FBodyPieceCount = 0;
+  FFailed = false;
   FSocksErrorText.clear();
   FContentLength = -1;
   FContentType.clear();
   FMaySend = false;
   FLocation = URL;
   FRedirections = 0;
-  FLocationFlag = FInHeader = FBodyMode = FFollowOnClose = FLoginPending = false;
+  FFollowOnClose = FLoginPending = false;
   FConnected = false;
-  FBuffer.TakeAll();
+  FReader.Reset();
   std::vector<char>().swap(FBodyBuffer);  // a large download's buffer is not kept between requests
 }
 
@@ -305,10 +292,12 @@ void THttpCli::CloseConnection() {
   FConnected = false;
 }
 
-void THttpCli::FailRequest(std::uint16_t error, const std::string& reason) {
+void THttpCli::FailRequest(THttpError error, const std::string& reason) { FailRequest(ErrorNumber(error), reason); }
+
+void THttpCli::FailRequest(std::uint16_t socketError, const std::string& reason) {
   if (FPhase != TPhase::Running) return;
   FFailed = true;
-  FDoneError = error;
+  FDoneError = socketError;
   FStatusCode = 404;
   FReasonPhrase = reason;
   EndRequest();
@@ -322,12 +311,8 @@ std::string THttpCli::TimeoutText() const {
   return rtl::Format("HTTP request timed out after %.1f s", Timeout / 1000.0);
 }
 
-// The number of the failure that the socket just reported through its error
-// handler; LastError may be older than that failure.
-std::uint16_t THttpCli::SocketFailureNumber(std::uint16_t otherwise) const {
-  const int number = FSocket->LastErrorNumber();
-  return static_cast<std::uint16_t>(number ? number : otherwise);
-}
+// LastError may be older than that failure.
+std::uint16_t THttpCli::SocketFailureNumber() const { return static_cast<std::uint16_t>(FSocket->LastErrorNumber()); }
 
 void THttpCli::StartLookup() {
   SetState(hsDnsLookup);
@@ -345,7 +330,8 @@ void THttpCli::StartLookup() {
   // error handler, ends the request at once; nothing else would end it.
   if (failure.empty() && FSocketFailed && FState == hsDnsLookup) failure = FSocket->LastErrorMessage();
   if (failure.empty() || FState != hsDnsLookup) return;
-  FailRequest(SocketFailureNumber(httpErrorNoReply), failure);
+  if (const std::uint16_t number = SocketFailureNumber()) FailRequest(number, failure);
+  else FailRequest(THttpError::NoReply, failure);
   if (FPhase == TPhase::Ending) BecomeReady();
 }
 
@@ -383,7 +369,8 @@ void THttpCli::LookupDone(std::uint16_t error) {
     std::string reason = "can't connect: ";
     if (code) reason += SocketErrorText(code) + " (Error #" + std::to_string(code) + ")";
     else reason += raised.empty() ? FSocket->LastErrorMessage() : raised;
-    FailRequest(static_cast<std::uint16_t>(code ? code : httpErrorNotConnected), reason);
+    if (code) FailRequest(static_cast<std::uint16_t>(code), reason);
+    else FailRequest(THttpError::NotConnected, reason);
   }
 }
 
@@ -398,7 +385,6 @@ void THttpCli::SessionConnected(std::uint16_t error) {
   FConnected = true;
   SetState(hsConnected);
   FireSessionConnected();
-  FBodyMode = false;
   SetState(hsWaitingHeader);
   try {
     switch (FRequestType) {
@@ -414,7 +400,7 @@ void THttpCli::SessionConnected(std::uint16_t error) {
   } catch (const EHttpException& e) {
     FailRequest(e.ErrorCode, e.Message());
   } catch (const std::exception& e) {
-    FailRequest(httpErrorData, std::string("The request could not be sent: ") + e.what());
+    FailRequest(THttpError::Data, std::string("The request could not be sent: ") + e.what());
   }
 }
 
@@ -451,7 +437,7 @@ void THttpCli::SendRequest(const std::string& method) {
   const THttpRequestFields f = RequestFields(method);
   // Checked again: a handler may have changed a value since the start.
   const std::string problem = RequestFieldProblem(f);
-  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, httpErrorFieldRefused);
+  if (!problem.empty()) throw EHttpException("HTTP request refused: " + problem, THttpError::FieldRefused);
   ContentRangeBegin.clear();
   ContentRangeEnd.clear();
   AcceptRanges.clear();
@@ -483,9 +469,9 @@ void THttpCli::SendNext() {
 
 // ---------------------------------------------------------------- receiving
 
-// Whatever goes wrong with the data (a line too long, a bad number, a
-// stream that cannot take the body) ends the request as a failure here; the
-// socket never sees it.
+// Whatever goes wrong with the data (a stream that cannot take the body, a
+// handler's failure) ends the request as a failure here; the socket never
+// sees it.
 void THttpCli::DataAvailable() {
   if (FPhase != TPhase::Running) return;
   try {
@@ -493,152 +479,120 @@ void THttpCli::DataAvailable() {
   } catch (const EHttpException& e) {
     FailRequest(e.ErrorCode, e.Message());
   } catch (const std::exception& e) {
-    FailRequest(httpErrorData, e.what());
+    FailRequest(THttpError::Data, e.what());
   }
 }
 
 void THttpCli::ReceiveData() {
-  if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
-  // Body bytes need no line cutting: with nothing pending they are read in
-  // large pieces straight from the socket, which saves most of the calls
-  // (and under Wine most of the cost) of a large download.
-  if (FState == hsWaitingBody && FBuffer.Pending() == 0) {
+  if (DeadlinePassed()) return FailRequest(THttpError::Timeout, TimeoutText());
+  FReader.BodyLimit = BodyLimit;
+  // Body bytes need no line cutting: they are read in large pieces straight
+  // from the socket, which saves most of the calls (and under Wine most of
+  // the cost) of a large download.
+  if (FReader.ReadingBody()) {
     // Drained here while full pieces keep coming (a bounded number of them,
     // so that the message loop keeps turning).
     FBodyBuffer.resize(1024 * 1024);
     for (int round = 0; round < 16; ++round) {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;
-      BodyPiece(FBodyBuffer.data(), n);
-      if (FPhase != TPhase::Running || n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
-      if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
+      FReader.Put(FBodyBuffer.data(), static_cast<size_t>(n));
+      TakeReplyEvents(false);
+      if (FPhase != TPhase::Running || n < static_cast<int>(FBodyBuffer.size()) || !FReader.ReadingBody()) break;
+      if (DeadlinePassed()) return FailRequest(THttpError::Timeout, TimeoutText());
     }
     return;
   }
-  const int room = FBuffer.Room();
-  if (room <= 0) throw EHttpException("HTTP line too long", httpErrorLineTooLong);
+  // A reply that has ended (a redirection waiting for its close) takes no
+  // more bytes.
+  if (FReader.Finished()) return;
+  // The header's buffer takes what it has room for; the rest waits in the
+  // socket.
   char chunk[THttpReceiveBuffer::kCapacity];
-  const int n = FSocket->Receive(chunk, room);
+  const int n = FSocket->Receive(chunk, FReader.Room());
   if (n <= 0) return;
-  FBuffer.Append(chunk, n);
-  if (FState == hsWaitingBody) {
-    BodyPiece(FBuffer.TakeAll());
-    return;
-  }
-  std::string line;
-  while (FPhase == TPhase::Running && FState != hsWaitingBody && FBuffer.NextLine(line)) {
-    if (FState == hsWaitingHeader) HeaderLine(line);
-  }
-  // Pending bytes that fill the buffer without a line end can never become
-  // a line: said now, not after the server's close.
-  if (FPhase == TPhase::Running && FState == hsWaitingHeader && FBuffer.Room() <= 0)
-    throw EHttpException("HTTP line too long", httpErrorLineTooLong);
+  FReader.Put(chunk, static_cast<size_t>(n));
+  TakeReplyEvents(false);
 }
 
-void THttpCli::HeaderLine(const std::string& line) {
-  if (FBodyMode) return BodyPiece(line);
-  if (FHeaderLineCount == 0) FireHeaderBegin();
-  ++FHeaderLineCount;
-  if (StartsWithHtml(line)) {
-    if (FContentType.empty()) FContentType = "text/html";
-    FBodyMode = true;
-    FHeaderDone = true;
-    FireHeaderEnd();
-    BodyPiece(line);
-    // Complete lines still in the buffer go to the body without their line
-    // ends, as the header reader cut them; the rest (a last line without
-    // its end among it) as it is, and later data as it arrives.
-    std::string rest;
-    while (FPhase == TPhase::Running && FBuffer.NextLine(rest)) BodyPiece(rest);
-    if (FPhase == TPhase::Running && FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
-    if (FPhase == TPhase::Running) SetState(hsWaitingBody);
-    return;
-  }
-  if (!line.empty()) {
-    const std::string bound = FHeaderTally.Count(line.size());
-    if (!bound.empty()) return FailRequest(httpErrorHeaderTooLarge, bound);
-    FHeaderLines.push_back(line);
-    const THttpHeaderLine parsed = ParseHeaderLine(line);
-    if (parsed.LineKind == THttpHeaderLine::Kind::Status) {
-      FStatusSeen = true;
-      FStatusCode = parsed.StatusCode;
-      FReasonPhrase = parsed.ReasonPhrase;
-    } else if (parsed.LineKind == THttpHeaderLine::Kind::Field) {
-      if (parsed.Name == "location") {
-        // A control character (a CR not followed by LF stays in the line)
-        // would go into the next request's lines.
-        if (HoldsControlCharacter(parsed.Value))
-          return FailRequest(httpErrorBadLocation, "HTTP redirection refused: its Location holds a control character");
-        FLocationFlag = true;
-        ComputeLocation(parsed.Value);
-      } else if (parsed.Name == "content-length") {
-        FContentLength = rtl::StrToInt64(rtl::Trim(parsed.Value));
-      } else if (parsed.Name == "content-range") {
-        ParseContentRange(parsed.Value, ContentRangeBegin, ContentRangeEnd);
-      } else if (parsed.Name == "accept-ranges") {
-        AcceptRanges = parsed.Value;
-      } else if (parsed.Name == "content-type") {
-        FContentType = Lower(parsed.Value);
-      } else if (parsed.Name == "set-cookie") {
-        bool accept = true;
-        FireCookie(parsed.Value, accept);
-      }
-    }
-    Fire(OnHeaderData, *this);
-    return;
-  }
-  // The empty line ends the header.
-  if (!FStatusSeen) {
-    FireHeaderEnd();
-    return FailRequest(httpErrorNoStatusLine, "HTTP reply has no status line");
-  }
-  FHeaderDone = true;
-  if (FLocationFlag) {
-    FireHeaderEnd();
-    FBuffer.TakeAll();
-    FHeaderLineCount = FBodyPieceCount = 0;
-    // The redirection goes on when the close is reported (at once, inside
-    // the close), or here when the close had been reported already.
-    const unsigned serial = FRequestSerial;
-    FFollowOnClose = true;
-    CloseConnection();
-    StillRunning(serial);
-    if (FFollowOnClose) {
-      FFollowOnClose = false;
-      FollowLocation();
-    }
-    return;
-  }
-  if (FContentLength != 0) {
-    FDocumentName = HtmlDocumentName(FDocumentName, FContentType);
-    SetState(hsWaitingBody);
-    FireHeaderEnd();
-    if (FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
-    // The body of an error response is not waited for.
-    if (FPhase == TPhase::Running && FStatusCode >= 400) {
+void THttpCli::TakeReplyEvents(bool closing) {
+  THttpReplyEvent event;
+  while (FPhase == TPhase::Running && FReader.Next(event)) ReplyEvent(event, closing);
+}
+
+void THttpCli::ReplyEvent(const THttpReplyEvent& event, bool closing) {
+  using TKind = THttpReplyEvent::TKind;
+  switch (event.Kind) {
+    case TKind::HeaderBegin: FireHeaderBegin(); break;
+    case TKind::HeaderLine: HeaderLine(event); break;
+    case TKind::BodyFollows:
+      if (!event.Html) FDocumentName = HtmlDocumentName(FDocumentName, FContentType);
+      SetState(hsWaitingBody);
+      break;
+    case TKind::HeaderEnd:
+      if (event.Html && FContentType.empty()) FContentType = "text/html";
+      FireHeaderEnd();
+      break;
+    case TKind::Body: BodyPiece(event.Bytes); break;
+    case TKind::End:
       if (FBodyPieceCount > 0) FireDocEnd();
       EndRequest();
+      break;
+    case TKind::Redirect: {
+      FBodyPieceCount = 0;
+      if (closing) return FollowLocation();
+      // The redirection goes on when the close is reported (at once, inside
+      // the close), or here when the close had been reported already.
+      const unsigned serial = FRequestSerial;
+      FFollowOnClose = true;
+      CloseConnection();
+      StillRunning(serial);
+      if (FFollowOnClose) {
+        FFollowOnClose = false;
+        FollowLocation();
+      }
+      break;
     }
-    return;
+    case TKind::Failed:
+      // The line it failed at counts among the header's lines.
+      if (!event.Line.empty()) FHeaderLines.push_back(event.Line);
+      FailRequest(event.Error, event.Text);
+      break;
   }
-  FireHeaderEnd();
-  EndRequest();
 }
 
-void THttpCli::BodyPiece(const std::string& piece) { BodyPiece(piece.data(), static_cast<int>(piece.size())); }
+void THttpCli::HeaderLine(const THttpReplyEvent& event) {
+  FHeaderLines.push_back(event.Line);
+  const THttpHeaderLine& parsed = event.Parsed;
+  if (parsed.LineKind == THttpHeaderLine::Kind::Status) {
+    FStatusCode = parsed.StatusCode;
+    FReasonPhrase = parsed.ReasonPhrase;
+  } else if (parsed.LineKind == THttpHeaderLine::Kind::Field) {
+    if (parsed.Name == "location") {
+      ComputeLocation(parsed.Value);
+    } else if (parsed.Name == "content-length") {
+      FContentLength = event.ContentLength;
+    } else if (parsed.Name == "content-range") {
+      ParseContentRange(parsed.Value, ContentRangeBegin, ContentRangeEnd);
+    } else if (parsed.Name == "accept-ranges") {
+      AcceptRanges = parsed.Value;
+    } else if (parsed.Name == "content-type") {
+      FContentType = Lower(parsed.Value);
+    } else if (parsed.Name == "set-cookie") {
+      bool accept = true;
+      FireCookie(parsed.Value, accept);
+    }
+  }
+  Fire(OnHeaderData, *this);
+}
 
-void THttpCli::BodyPiece(const char* data, int length) {
-  if (FPhase != TPhase::Running) return;
-  // What is past the limit is not kept: the stream holds the first
-  // BodyLimit bytes and the request fails.
-  const bool over = BodyLimit > 0 && length > BodyLimit - FReceivedCount;
-  if (over) length = static_cast<int>(std::max<std::int64_t>(0, BodyLimit - FReceivedCount));
+void THttpCli::BodyPiece(std::string_view piece) {
   if (FBodyPieceCount == 0) FireDocBegin();
   ++FBodyPieceCount;
-  FReceivedCount += length;
-  if (ReceiveStream && length > 0) ReceiveStream->WriteBuffer(data, length);
-  FireDocData(data, length);
-  if (over) FailRequest(httpErrorBodyLimit, "HTTP body is longer than the limit of " + std::to_string(BodyLimit) + " bytes");
+  FReceivedCount += static_cast<std::int64_t>(piece.size());
+  const int length = static_cast<int>(piece.size());
+  if (ReceiveStream && length > 0) ReceiveStream->WriteBuffer(piece.data(), length);
+  FireDocData(piece.data(), length);
 }
 
 void THttpCli::SessionClosed(std::uint16_t error) {
@@ -652,29 +606,17 @@ void THttpCli::SessionClosed(std::uint16_t error) {
   // The program closed the connection itself, from a handler: whatever has
   // come may not be all there is.
   if (FSocket->LocalClose())
-    return FailRequest(httpErrorAborted, "HTTP request aborted: the program closed the connection");
-  if (FState == hsWaitingBody) {
-    try {
-      // A last piece without a line end, left behind by the header reader.
-      if (FBuffer.Pending() > 0) BodyPiece(FBuffer.TakeAll());
-    } catch (const std::exception& e) {
-      return FailRequest(httpErrorData, e.what());
-    }
-    if (FPhase != TPhase::Running) return;
-    if (FBodyPieceCount > 0) FireDocEnd();
-    return EndRequest();
+    return FailRequest(THttpError::Aborted, "HTTP request aborted: the program closed the connection");
+  // The reply decides how the close ends it: a complete body, a header cut
+  // short, a redirection, or no reply at all.
+  if (wasConnected || FReader.Begun()) {
+    FReader.Close();
+    return TakeReplyEvents(true);
   }
-  if (FInHeader) {
-    FireHeaderEnd();
-    if (FLocationFlag) return FollowLocation();
-    return FailRequest(httpErrorHeaderCut, "HTTP server closed the connection in the middle of the header");
-  }
-  if (FHeaderDone) return EndRequest();
-  if (!wasConnected) {
-    if (!FSocksErrorText.empty()) return FailRequest(error ? error : httpErrorNotConnected, FSocksErrorText);
-    return FailRequest(error ? error : httpErrorNotConnected, "The connection closed before it was established");
-  }
-  FailRequest(httpErrorNoReply, "HTTP server closed the connection without a reply");
+  const std::string reason =
+      !FSocksErrorText.empty() ? FSocksErrorText : std::string("The connection closed before it was established");
+  if (error) return FailRequest(error, reason);
+  FailRequest(THttpError::NotConnected, reason);
 }
 
 // ---------------------------------------------------------------- redirections
@@ -721,21 +663,18 @@ void THttpCli::FollowLocation() {
   // A bound on successive redirections: a loop of them ends with a clear
   // failure instead of running for ever.
   if (++FRedirections > MaxRedirections)
-    return FailRequest(httpErrorRedirections, "Too many redirections (more than " + std::to_string(MaxRedirections) + ")");
+    return FailRequest(THttpError::Redirections, "Too many redirections (more than " + std::to_string(MaxRedirections) + ")");
   const std::string location = FLocation.substr(0, FLocation.find('#'));
   FDocumentName = DocumentNameOf(ParseURL(location, "").Path);
   FConnected = false;
-  FLocationFlag = false;
   if (FRequestType == httpPOST) FRequestType = httpGET;
   Fire(OnLocationChange, *this);
   FHeaderLines.clear();
-  FHeaderLineCount = FBodyPieceCount = 0;
+  FBodyPieceCount = 0;
   FContentLength = -1;
   FContentType.clear();
   FStatusCode = 0;
-  FBodyMode = false;
-  FStatusSeen = FHeaderDone = false;
-  FHeaderTally.Reset();
+  FReader.Reset();
   if (!Proxy.empty()) FTargetPort = FProxyPortUsed;
   FLoginPending = true;
   ::PostMessageA(FWindow->Handle(), WM_HTTP_LOGIN, FRequestSerial, 0);
@@ -747,7 +686,7 @@ void THttpCli::Abort() {
   try {
     if (FPhase == TPhase::Running) {
       FRequestType = httpAbort;
-      FailRequest(httpErrorAborted, "HTTP request aborted");
+      FailRequest(THttpError::Aborted, "HTTP request aborted");
     }
     if (FPhase == TPhase::Ending) BecomeReady();
   } catch (const ERequestEnded&) {
@@ -805,9 +744,9 @@ void THttpCli::RequestSync(THttpRequest request) {
       // WM_QUIT has been posted again for the program's own loop.
       try {
         if (result == rtl::TWaitResult::Quit)
-          FailRequest(httpErrorQuit, "HTTP request ended: the program is closing");
+          FailRequest(THttpError::Quit, "HTTP request ended: the program is closing");
         else
-          FailRequest(httpErrorTimeout, TimeoutText());
+          FailRequest(THttpError::Timeout, TimeoutText());
         if (FPhase == TPhase::Ending) BecomeReady();
       } catch (const ERequestEnded&) {
       } catch (const EOwnerFreed&) {
@@ -815,9 +754,8 @@ void THttpCli::RequestSync(THttpRequest request) {
     }
     if (*alive && FRequestSerial == wait.Serial) DeliverDone(wait.Serial, alive);
   }
-  if (!wait.Ended) throw EHttpException("HTTP client was freed during the request", 404);
-  if (wait.Failed || wait.StatusCode >= 400)
-    throw EHttpException(wait.ReasonPhrase, static_cast<std::uint16_t>(wait.StatusCode));
+  if (!wait.Ended) throw EHttpException("HTTP client was freed during the request", 404, 0);
+  if (wait.Failed || wait.StatusCode >= 400) throw EHttpException(wait.ReasonPhrase, wait.StatusCode, wait.DoneError);
 }
 
 // ---------------------------------------------------------------- events
@@ -826,14 +764,8 @@ void THttpCli::FireCookie(const std::string& data, bool& accept) { Fire(OnCookie
 void THttpCli::FireSessionConnected() { Fire(OnSessionConnected, *this); }
 void THttpCli::FireRequestHeaderBegin() { Fire(OnRequestHeaderBegin, *this); }
 void THttpCli::FireRequestHeaderEnd() { Fire(OnRequestHeaderEnd, *this); }
-void THttpCli::FireHeaderBegin() {
-  FInHeader = true;
-  Fire(OnHeaderBegin, *this);
-}
-void THttpCli::FireHeaderEnd() {
-  FInHeader = false;
-  Fire(OnHeaderEnd, *this);
-}
+void THttpCli::FireHeaderBegin() { Fire(OnHeaderBegin, *this); }
+void THttpCli::FireHeaderEnd() { Fire(OnHeaderEnd, *this); }
 void THttpCli::FireDocBegin() { Fire(OnDocBegin, *this); }
 void THttpCli::FireDocData(const char* data, int length) { Fire(OnDocData, *this, data, length); }
 void THttpCli::FireDocEnd() { Fire(OnDocEnd, *this); }

@@ -16,43 +16,51 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "net/LineWSocket.h"
+#include "net/core/HttpErrors.h"
 #include "net/core/HttpProtocol.h"
+#include "net/core/HttpReplyReader.h"
 #include "rtl/core/Component.h"
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/Streams.h"
-#include "rtl/win32/Window.h"
+#include "rtl/win32/HiddenWindow.h"
 
 enum THttpState { hsReady, hsNotConnected, hsConnected, hsDnsLookup, hsDnsLookupDone, hsWaitingHeader, hsWaitingBody };
 enum THttpRequest { httpAbort, httpGET, httpPOST, httpHEAD };
 
-// The Error of OnRequestDone for failures of the HTTP layer itself; the
-// socket's and the SOCKS handshake's failures keep their own numbers.
-constexpr std::uint16_t httpErrorLineTooLong = 4;
-constexpr std::uint16_t httpErrorHeaderTooLarge = 5;
-constexpr std::uint16_t httpErrorBodyLimit = 6;
-constexpr std::uint16_t httpErrorTimeout = 7;
-constexpr std::uint16_t httpErrorNoReply = 8;
-constexpr std::uint16_t httpErrorHeaderCut = 9;
-constexpr std::uint16_t httpErrorNoStatusLine = 10;
-constexpr std::uint16_t httpErrorData = 11;
-constexpr std::uint16_t httpErrorQuit = 12;
-constexpr std::uint16_t httpErrorNotConnected = 13;
-constexpr std::uint16_t httpErrorRedirections = 14;
-constexpr std::uint16_t httpErrorAborted = 15;
-// A value of the request holds CR, LF or NUL (raised by StartRequest, or
-// the request's end when a handler put it there).
-constexpr std::uint16_t httpErrorFieldRefused = 16;
-// A redirection whose Location holds a control character.
-constexpr std::uint16_t httpErrorBadLocation = 17;
+// The client's own failure numbers (HttpErrors.h) as DoneError and
+// EHttpException::ErrorCode give them.
+constexpr std::uint16_t httpErrorLineTooLong = ErrorNumber(THttpError::LineTooLong);
+constexpr std::uint16_t httpErrorHeaderTooLarge = ErrorNumber(THttpError::HeaderTooLarge);
+constexpr std::uint16_t httpErrorBodyLimit = ErrorNumber(THttpError::BodyLimit);
+constexpr std::uint16_t httpErrorTimeout = ErrorNumber(THttpError::Timeout);
+constexpr std::uint16_t httpErrorNoReply = ErrorNumber(THttpError::NoReply);
+constexpr std::uint16_t httpErrorHeaderCut = ErrorNumber(THttpError::HeaderCut);
+constexpr std::uint16_t httpErrorNoStatusLine = ErrorNumber(THttpError::NoStatusLine);
+constexpr std::uint16_t httpErrorData = ErrorNumber(THttpError::Data);
+constexpr std::uint16_t httpErrorQuit = ErrorNumber(THttpError::Quit);
+constexpr std::uint16_t httpErrorNotConnected = ErrorNumber(THttpError::NotConnected);
+constexpr std::uint16_t httpErrorRedirections = ErrorNumber(THttpError::Redirections);
+constexpr std::uint16_t httpErrorAborted = ErrorNumber(THttpError::Aborted);
+constexpr std::uint16_t httpErrorFieldRefused = ErrorNumber(THttpError::FieldRefused);
+constexpr std::uint16_t httpErrorBadLocation = ErrorNumber(THttpError::BadLocation);
 
+// ErrorCode is the client's own number when a request is refused at its
+// start, and the status code (404 for a local failure) when the synchronous
+// call reports a request's outcome; DoneError is then the request's Error
+// (0, or the number of its failure: the socket's, the SOCKS handshake's or
+// the client's own).
 class EHttpException : public rtl::Exception {
 public:
-  EHttpException(std::string message, std::uint16_t errorCode)
-      : rtl::Exception(std::move(message)), ErrorCode(errorCode) {}
+  EHttpException(std::string message, THttpError error)
+      : rtl::Exception(std::move(message)), ErrorCode(ErrorNumber(error)), DoneError(ErrorNumber(error)) {}
+  EHttpException(std::string message, int statusCode, std::uint16_t doneError)
+      : rtl::Exception(std::move(message)), ErrorCode(static_cast<std::uint16_t>(statusCode)), DoneError(doneError) {}
   std::uint16_t ErrorCode;
+  std::uint16_t DoneError;
 };
 
 class THttpCli : public rtl::TComponent {
@@ -169,7 +177,6 @@ protected:
   virtual void FireSendEnd();
 
 private:
-  class THttpWindow;
   // Where the running request is. Idle: none runs (State is hsReady).
   // Running: it runs and its events are handled. Ending: its outcome is
   // final, its connection and lookup are gone, and the message that makes
@@ -183,6 +190,7 @@ private:
     unsigned Serial;
     bool Ended = false, Failed = false;
     int StatusCode = 0;
+    std::uint16_t DoneError = 0;
     std::string ReasonPhrase;
   };
 
@@ -208,26 +216,33 @@ private:
   void EndRequest();
   void BecomeReady();
   // Ends the request as a failure: status 404 with Reason, Error for
-  // OnRequestDone. The first outcome of a request is the one kept.
-  void FailRequest(std::uint16_t error, const std::string& reason);
+  // OnRequestDone (the client's own number, or the socket's or SOCKS
+  // handshake's). The first outcome of a request is the one kept.
+  void FailRequest(THttpError error, const std::string& reason);
+  void FailRequest(std::uint16_t socketError, const std::string& reason);
   void DropConnection();
   void DeliverDone(unsigned serial, const std::shared_ptr<bool>& alive);
   bool DeadlinePassed() const;
   std::string TimeoutText() const;
-  std::uint16_t SocketFailureNumber(std::uint16_t otherwise) const;
+  // The number of the failure that the socket just reported through its
+  // error handler, when it gave one.
+  std::uint16_t SocketFailureNumber() const;
   void ReceiveData();
   void LookupDone(std::uint16_t error);
   void SessionConnected(std::uint16_t error);
   void DataAvailable();
   void SessionClosed(std::uint16_t error);
   void SendNext();
-  void HeaderLine(const std::string& line);
-  void BodyPiece(const std::string& piece);
-  void BodyPiece(const char* data, int length);
+  // Acts on what the reader makes of the bytes so far; Closing: inside the
+  // report of the connection's close.
+  void TakeReplyEvents(bool closing);
+  void ReplyEvent(const THttpReplyEvent& event, bool closing);
+  void HeaderLine(const THttpReplyEvent& event);
+  void BodyPiece(std::string_view piece);
   void ComputeLocation(const std::string& value);
   void SendRequest(const std::string& method);
 
-  std::unique_ptr<THttpWindow> FWindow;
+  std::unique_ptr<rtl::THiddenWindow> FWindow;
   std::unique_ptr<TWSocket> FSocket;
   // False once the client is destroyed; shared with what may outlive it on
   // the stack (its socket's handlers, a synchronous wait).
@@ -254,9 +269,8 @@ private:
   bool FConnected = false;
   std::uint16_t FDoneError = 0;
   std::int64_t FReceivedCount = 0, FSentCount = 0;
-  THttpReceiveBuffer FBuffer;
-  THttpHeaderTally FHeaderTally;
-  bool FFailed = false, FStatusSeen = false, FHeaderDone = false;
+  THttpReplyReader FReader;
+  bool FFailed = false;
   // The synchronous wait's end, checked also while data keeps coming; it
   // belongs to the request of FDeadlineSerial.
   bool FHasDeadline = false;
@@ -264,8 +278,8 @@ private:
   unsigned FDeadlineSerial = 0;
   std::string FSocksErrorText;
   std::vector<char> FBodyBuffer;
-  int FHeaderLineCount = 0, FBodyPieceCount = 0;
-  bool FLocationFlag = false, FInHeader = false, FMaySend = false, FBodyMode = false;
+  int FBodyPieceCount = 0;
+  bool FMaySend = false;
   // A redirection waits for its connection's close, then for its posted
   // login message.
   bool FFollowOnClose = false, FLoginPending = false;

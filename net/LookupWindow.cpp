@@ -23,11 +23,6 @@ void TLookupReplyFree::operator()(char* buffer) const noexcept {
   SocketDestroyed();
 }
 
-TLookupWindow::TLookupWindow(const char* className, UINT first, UINT last, THandler handler)
-    : FFirst(first), FLast(last), FHandler(std::move(handler)) {
-  CreateMessageHandle(className);
-}
-
 TLookupWindow::~TLookupWindow() {
   // Only a window whose thread has ended gets here with answers still out
   // (Retire keeps any other): the system may still write into the buffers,
@@ -72,22 +67,16 @@ TLookupReply TLookupWindow::TakeReply(UINT message, HANDLE request) {
 
 void TLookupWindow::Retire(std::unique_ptr<TLookupWindow> window) noexcept {
   if (!window) return;
-  window->FHandler = nullptr;
+  window->DropHandler();
   if (window->FRequests.empty() || !window->HandleAllocated()) return;
   window.release();  // deletes itself when its last answer has come
 }
 
 int TLookupWindow::Outstanding() { return gOutstanding.load(); }
 
+// A retired window only waits for the answers still out.
 LRESULT TLookupWindow::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  const bool own = message >= FFirst && message <= FLast;
-  if (!FHandler) {
-    if (!own) return DefaultHandler(message, wParam, lParam);
-    if (TakeReply(message, reinterpret_cast<HANDLE>(wParam)) && FRequests.empty()) delete this;
-    return 0;
-  }
-  if (!own) return DefaultHandler(message, wParam, lParam);
-  // A copy: the handler may destroy its owner, and with it this window.
-  const THandler handler = FHandler;
-  return handler(message, wParam, lParam);
+  if (HasHandler() || !Own(message)) return rtl::THiddenWindow::WndProc(message, wParam, lParam);
+  if (TakeReply(message, reinterpret_cast<HANDLE>(wParam)) && FRequests.empty()) delete this;
+  return 0;
 }

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "rtl/win32/Window.h"
+#include "rtl/win32/HiddenWindow.h"
 
 // The buffer of an answered lookup, with the host entry in it. Freeing it
 // ends the request's hold on the socket library.
@@ -29,13 +29,12 @@ struct TLookupReplyFree {
 };
 using TLookupReply = std::unique_ptr<char[], TLookupReplyFree>;
 
-class TLookupWindow : public rtl::TWindow {
+class TLookupWindow : public rtl::THiddenWindow {
 public:
-  using THandler = std::function<LRESULT(UINT message, WPARAM wParam, LPARAM lParam)>;
-
   // Messages First to Last go to Handler, every other one to the default
   // window procedure. Raises rtl::Exception when the window cannot be made.
-  TLookupWindow(const char* className, UINT first, UINT last, THandler handler);
+  TLookupWindow(const char* className, UINT first, UINT last, THandler handler)
+      : rtl::THiddenWindow(className, first, last, std::move(handler)) {}
   ~TLookupWindow() override;
 
   // Starts a lookup whose answer comes as Message with the request's handle
@@ -67,7 +66,5 @@ private:
   };
   HANDLE Started(UINT message, std::unique_ptr<char[]> buffer, HANDLE handle);
 
-  UINT FFirst, FLast;
-  THandler FHandler;
   std::vector<TRequest> FRequests;
 };

@@ -98,7 +98,7 @@ void TCustomSocksWSocket::SocksError(int error, const std::string& msg) {
   // outcome to report: the error and the close say it. A handler that has
   // closed the socket, or connected it anew, keeps what it made.
   const unsigned epoch = HandleEpoch();
-  if (error != kSocksUnresolved) TriggerSessionConnected(static_cast<std::uint16_t>(error));
+  if (error != ErrorNumber(TSocksError::Unresolved)) TriggerSessionConnected(static_cast<std::uint16_t>(error));
   if (HandleEpoch() == epoch) CloseSocketHandle(true, error);
 }
 
@@ -129,7 +129,7 @@ bool TCustomSocksWSocket::TriggerDataAvailable(std::uint16_t error) {
   // The negotiator always has room until its reply is complete; a reply
   // that could not be taken would otherwise be offered again and again.
   if (room <= 0) {
-    SocksError(20013, "internal error");
+    SocksError(ErrorNumber(TSocksError::Internal), "internal error");
     return true;
   }
   char buffer[kSocksReplyBuffer];

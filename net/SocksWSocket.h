@@ -43,7 +43,6 @@ protected:
   bool Negotiating() const { return FNegotiator && FNegotiator->CurrentPhase() != TSocksNegotiator::Phase::None; }
 
 private:
-  static constexpr int kSocksUnresolved = 20017;
   static constexpr int kSocksReplyBuffer = 262;
 
   // Marks a call into the negotiator for as long as it runs.

@@ -154,34 +154,3 @@ void ParseContentRange(const std::string& Value, std::string& Begin, std::string
             ? Value.substr(dash + 1, slash - dash - 1)
             : std::string();
 }
-
-std::string THttpHeaderTally::Count(size_t Length) {
-  ++FLines;
-  FBytes += static_cast<std::int64_t>(Length) + 2;
-  if (FLines > kMaxHeaderLines) return "HTTP header has more than " + std::to_string(kMaxHeaderLines) + " lines";
-  if (FBytes > kMaxHeaderBytes) return "HTTP header is longer than " + std::to_string(kMaxHeaderBytes) + " bytes";
-  return std::string();
-}
-
-int THttpReceiveBuffer::Append(const char* Data, int Length) {
-  const int take = Length < Room() ? Length : Room();
-  if (take > 0) FData.append(Data, static_cast<size_t>(take));
-  return take > 0 ? take : 0;
-}
-
-bool THttpReceiveBuffer::NextLine(std::string& Line) {
-  const size_t zero = FData.find('\0');
-  const size_t lf = FData.find('\n');
-  if (lf == std::string::npos || (zero != std::string::npos && lf > zero)) return false;
-  size_t end = lf;
-  if (end > 0 && FData[end - 1] == '\r') --end;
-  Line = FData.substr(0, end);
-  FData.erase(0, lf + 1);
-  return true;
-}
-
-std::string THttpReceiveBuffer::TakeAll() {
-  std::string all;
-  all.swap(FData);
-  return all;
-}

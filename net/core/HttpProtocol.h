@@ -1,7 +1,7 @@
 #pragma once
-// The HTTP client's byte-level protocol: the request header it writes, the
-// response lines it reads out of its receive buffer, and the meaning of
-// each header line. No sockets or windows: bytes in, text out.
+// The HTTP client's byte-level protocol: the request header it writes and
+// the meaning of each reply header line (HttpReplyReader.h reads the reply
+// itself). No sockets or windows: bytes in, text out.
 
 #include <cstdint>
 #include <functional>
@@ -70,45 +70,3 @@ bool StartsWithHtml(const std::string& Line);
 
 // "bytes 100-199/1000" gives "100" and "199".
 void ParseContentRange(const std::string& Value, std::string& Begin, std::string& End);
-
-// The bounds of one response header, so that a server that never ends its
-// header cannot make the client's memory grow without end.
-constexpr int kMaxHeaderLines = 256;
-constexpr std::int64_t kMaxHeaderBytes = 65536;
-
-class THttpHeaderTally {
-public:
-  // Counts one header line of Length bytes (its line end counts 2). Empty
-  // while the header stays within both bounds, else the text that says
-  // which bound it passed.
-  std::string Count(size_t Length);
-  void Reset() {
-    FLines = 0;
-    FBytes = 0;
-  }
-  int Lines() const { return FLines; }
-  std::int64_t Bytes() const { return FBytes; }
-
-private:
-  int FLines = 0;
-  std::int64_t FBytes = 0;
-};
-
-// The receive buffer: at most 8192 bytes of pending data, cut into lines.
-class THttpReceiveBuffer {
-public:
-  static constexpr int kCapacity = 8192;
-
-  int Room() const { return kCapacity - static_cast<int>(FData.size()); }
-  int Pending() const { return static_cast<int>(FData.size()); }
-  // Takes at most Room() bytes; returns how many it took.
-  int Append(const char* Data, int Length);
-  // The next complete line, without its LF and one CR before it. A line feed
-  // after a zero byte is not seen (the buffer reads as a C string).
-  bool NextLine(std::string& Line);
-  // All pending data, as one piece.
-  std::string TakeAll();
-
-private:
-  std::string FData;
-};

@@ -65,7 +65,7 @@ void TSocksNegotiator::SendConnectRequest() {
         const std::uint32_t a = FRequest.ResolveHost ? FRequest.ResolveHost(FRequest.Host) : 0;
         address.assign(reinterpret_cast<const char*>(&a), 4);
       } catch (const std::exception& e) {
-        Fail(20017, e.what());
+        Fail(TSocksError::Unresolved, e.what());
         return;
       }
     }
@@ -115,31 +115,31 @@ void TSocksNegotiator::Feed(const char* data, int length) {
       if (Version4(FRequest.Level)) HandleConnectReply4();
       else HandleConnectReply5();
       break;
-    case Phase::None: Fail(20013, "internal error"); break;
+    case Phase::None: Fail(TSocksError::Internal, "internal error"); break;
   }
 }
 
 void TSocksNegotiator::HandleMethodReply() {
-  if (Version4(FRequest.Level)) return Fail(20001, "TWSocket logic error");
+  if (Version4(FRequest.Level)) return Fail(TSocksError::Logic, "TWSocket logic error");
   if (FReply.size() < 2) return;
   const std::string reply = FReply;
   FReply.clear();
-  if (reply[0] != 5) return Fail(20002, "socks version error");
+  if (reply[0] != 5) return Fail(TSocksError::Version, "socks version error");
   if (reply[1] == 0) {
     if (FOfferedMethod == 2 && OnAuthState) OnAuthState(socksAuthNotRequired);
     SendConnectRequest();
   } else if (reply[1] == 2) {
     SendAuthentication();
   } else {
-    Fail(20003, "authentification method not acceptable");
+    Fail(TSocksError::MethodNotAcceptable, "authentification method not acceptable");
   }
 }
 
 void TSocksNegotiator::HandleAuthReply() {
-  if (!FReply.empty() && FReply[0] != 1) return Fail(20002, "socks version error");
+  if (!FReply.empty() && FReply[0] != 1) return Fail(TSocksError::Version, "socks version error");
   if (FReply.size() < 2) return;
-  if (FReply.size() > 2) return Fail(20001, "too much data availaible");
-  if (FReply[1] != 0) return Fail(20015, "socks authentication failed");
+  if (FReply.size() > 2) return Fail(TSocksError::Logic, "too much data availaible");
+  if (FReply[1] != 0) return Fail(TSocksError::AuthenticationFailed, "socks authentication failed");
   FReply.clear();
   if (OnAuthState) OnAuthState(socksAuthSuccess);
   SendConnectRequest();
@@ -149,27 +149,34 @@ void TSocksNegotiator::HandleConnectReply4() {
   if (FReply.size() < 8) return;
   const std::string reply = FReply;
   FReply.clear();
-  if (reply[0] != 0) return Fail(20002, "socks version error");
+  if (reply[0] != 0) return Fail(TSocksError::Version, "socks version error");
   const int code = static_cast<unsigned char>(reply[1]);
   switch (code) {
     case 90: Grant(8); return;
-    case 91: return Fail(20016, "request rejected or failed");
-    case 92: return Fail(20008, "connection refused");
-    case 93: return Fail(20015, "authentification failed");
-    default: return Fail(20012, "unassigned error #" + std::to_string(code));
+    case 91: return Fail(TSocksError::RequestRejected, "request rejected or failed");
+    case 92: return Fail(TSocksError::ConnectionRefused, "connection refused");
+    case 93: return Fail(TSocksError::AuthenticationFailed, "authentification failed");
+    default: return Fail(TSocksError::Unassigned, "unassigned error #" + std::to_string(code));
   }
 }
 
 void TSocksNegotiator::HandleConnectReply5() {
-  if (!FReply.empty() && FReply[0] != 5) return Fail(20002, "socks version error");
+  if (!FReply.empty() && FReply[0] != 5) return Fail(TSocksError::Version, "socks version error");
   if (FReply.size() >= 2 && FReply[1] != 0) {
     const int code = static_cast<unsigned char>(FReply[1]);
-    static const char* const kTexts[] = {"general SOCKS server failure", "connection not allowed by ruleset",
-                                         "network unreachable",          "host unreachable",
-                                         "connection refused",           "time to live expired",
-                                         "command not supported",        "address type not supported"};
-    if (code >= 1 && code <= 8) return Fail(20003 + code, kTexts[code - 1]);
-    return Fail(20012, "unassigned error #" + std::to_string(code));
+    static const struct {
+      TSocksError error;
+      const char* text;
+    } kReplies[] = {{TSocksError::GeneralFailure, "general SOCKS server failure"},
+                    {TSocksError::NotAllowed, "connection not allowed by ruleset"},
+                    {TSocksError::NetworkUnreachable, "network unreachable"},
+                    {TSocksError::HostUnreachable, "host unreachable"},
+                    {TSocksError::ConnectionRefused, "connection refused"},
+                    {TSocksError::TtlExpired, "time to live expired"},
+                    {TSocksError::CommandNotSupported, "command not supported"},
+                    {TSocksError::AddressTypeNotSupported, "address type not supported"}};
+    if (code >= 1 && code <= 8) return Fail(kReplies[code - 1].error, kReplies[code - 1].text);
+    return Fail(TSocksError::Unassigned, "unassigned error #" + std::to_string(code));
   }
   if (FReply.size() < 5) return;
   const auto* p = reinterpret_cast<const unsigned char*>(FReply.data());
@@ -182,7 +189,7 @@ void TSocksNegotiator::HandleConnectReply5() {
     FBoundAddress = FReply.substr(5, p[4]);
     FBoundPort = std::to_string((p[5 + p[4]] << 8) | p[6 + p[4]]);
   } else {
-    return Fail(20011, "address type not supported");
+    return Fail(TSocksError::AddressTypeNotSupported, "address type not supported");
   }
   Grant(needed);
 }

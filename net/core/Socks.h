@@ -11,6 +11,34 @@
 
 enum TSocksAuthState { socksAuthStart, socksAuthSuccess, socksAuthFailure, socksAuthNotRequired };
 
+// The handshake's failure numbers: the Error of OnSocksError, and of the
+// connect outcome and the close that follow it. A read that fails during
+// the handshake reports the socket's own number instead.
+enum class TSocksError : int {
+  Logic = 20001,  // a reply the phase cannot have: "TWSocket logic error", "too much data availaible"
+  Version = 20002,
+  MethodNotAcceptable = 20003,
+  // The version 5 reply codes 1 to 8, in their order.
+  GeneralFailure = 20004,
+  NotAllowed = 20005,
+  NetworkUnreachable = 20006,
+  HostUnreachable = 20007,
+  ConnectionRefused = 20008,
+  TtlExpired = 20009,
+  CommandNotSupported = 20010,
+  AddressTypeNotSupported = 20011,
+  Unassigned = 20012,  // a reply code without a meaning
+  Internal = 20013,
+  AuthenticationFailed = 20015,
+  RequestRejected = 20016,  // version 4 reply 91
+  Unresolved = 20017,       // a version 4 destination without an address
+};
+constexpr TSocksError kFirstSocksError = TSocksError::Logic;
+constexpr TSocksError kLastSocksError = TSocksError::Unresolved;
+
+// The number as the program sees it.
+constexpr int ErrorNumber(TSocksError error) { return static_cast<int>(error); }
+
 struct TSocksRequest {
   std::string Level = "5";  // "4", "4A" or "5"
   std::string Host;         // the destination as the application named it
@@ -18,7 +46,7 @@ struct TSocksRequest {
   bool Authenticate = false;
   std::string Usercode, Password;
   // For level "4": the destination's IPv4 address in network order. It may
-  // raise; the negotiator reports that as error 20017.
+  // raise; the negotiator reports that as TSocksError::Unresolved.
   std::function<std::uint32_t(const std::string&)> ResolveHost;
 };
 
@@ -34,7 +62,8 @@ public:
   // What the negotiator asks of its socket.
   std::function<void(const std::string& bytes)> OnSend;
   std::function<void(TSocksAuthState)> OnAuthState;
-  // The handshake failed: Error 20001..20017 and its text. The socket then
+  // The handshake failed: Error (a TSocksError, or the socket's number for
+  // a failed read) and its text. The socket then
   // reports the error as the connect outcome and closes.
   std::function<void(int error, const std::string& msg)> OnError;
   // The server granted the connection.
@@ -65,6 +94,7 @@ private:
   void SendConnectRequest();
   void SendAuthentication();
   void Fail(int error, const std::string& msg);
+  void Fail(TSocksError error, const std::string& msg) { Fail(ErrorNumber(error), msg); }
   void Grant(size_t replyLength);
   void HandleMethodReply();
   void HandleAuthReply();

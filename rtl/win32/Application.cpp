@@ -2,22 +2,9 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/win32/Forms.h"
-#include "rtl/win32/Window.h"
+#include "rtl/win32/HiddenWindow.h"
 
 namespace rtl {
-
-namespace {
-
-class TApplicationWindow : public TWindow {
-public:
-  explicit TApplicationWindow(const std::string& title) {
-    // Never shown: the forms are the program's visible windows.
-    CreateHandle("TApplication", title, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
-                 WS_EX_TOOLWINDOW, 0, 0, 0, 0, nullptr);
-  }
-};
-
-}  // namespace
 
 TApplication::TApplication() = default;
 TApplication::~TApplication() = default;
@@ -28,7 +15,8 @@ void TApplication::SetTitle(std::string title) {
 }
 
 void TApplication::CreateHandle() {
-  if (!FWindow) FWindow = std::make_unique<TApplicationWindow>(FTitle);
+  // Never shown: the forms are the program's visible windows.
+  if (!FWindow) FWindow = std::make_unique<THiddenWindow>("TApplication", FTitle);
 }
 
 HWND TApplication::Handle() const { return FWindow ? FWindow->Handle() : nullptr; }

@@ -12,7 +12,7 @@
 
 namespace rtl {
 
-class TWindow;
+class THiddenWindow;
 
 class TApplication {
 public:
@@ -52,7 +52,7 @@ public:
 private:
   std::string FTitle;
   bool FTerminated = false;
-  std::unique_ptr<TWindow> FWindow;
+  std::unique_ptr<THiddenWindow> FWindow;
 };
 
 // One application object per process, as there is one message loop per

@@ -2,7 +2,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Window.h"
+#include "rtl/win32/HiddenWindow.h"
 
 namespace rtl {
 
@@ -10,24 +10,12 @@ namespace {
 constexpr UINT_PTR kTimerId = 1;
 }
 
-class TTimer::TTimerWindow : public TWindow {
-public:
-  explicit TTimerWindow(TTimer& owner) : FOwner(owner) { CreateMessageHandle("OrvTimerWindow"); }
-
-protected:
-  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
-    if (message == WM_TIMER && wParam == kTimerId) {
-      FOwner.Tick();
-      return 0;
-    }
-    return DefaultHandler(message, wParam, lParam);
-  }
-
-private:
-  TTimer& FOwner;
-};
-
-TTimer::TTimer(TComponent* owner) : TComponent(owner), FWindow(new TTimerWindow(*this)) {}
+TTimer::TTimer(TComponent* owner)
+    : TComponent(owner),
+      FWindow(std::make_unique<THiddenWindow>("OrvTimerWindow", WM_TIMER, WM_TIMER, [this](UINT, WPARAM id, LPARAM) {
+        if (id == kTimerId) Tick();
+        return LRESULT{0};
+      })) {}
 
 TTimer::~TTimer() {
   if (FWindow && FWindow->HandleAllocated()) ::KillTimer(FWindow->Handle(), kTimerId);

@@ -11,6 +11,8 @@
 
 namespace rtl {
 
+class THiddenWindow;
+
 class TTimer : public TComponent {
 public:
   explicit TTimer(TComponent* owner = nullptr);
@@ -26,11 +28,10 @@ public:
   void SetOnTimer(std::function<void()> handler);
 
 private:
-  class TTimerWindow;
   void UpdateTimer();
   void Tick();
 
-  std::unique_ptr<TTimerWindow> FWindow;
+  std::unique_ptr<THiddenWindow> FWindow;
   std::function<void()> FOnTimer;
   unsigned FInterval = 1000;
   bool FEnabled = true;

@@ -32,14 +32,6 @@ protected:
                     HMENU menu = nullptr, UINT classStyle = CS_DBLCLKS,
                     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
-  // A window that only receives messages (socket notifications, posted
-  // requests). It is message-only: never shown, not in the list of top-level
-  // windows, so broadcasts from other programs do not wait on a thread that
-  // is blocked in a synchronous call, and Wine makes no X window for it.
-  void CreateMessageHandle(const char* className) {
-    CreateHandle(className, "", WS_POPUP, WS_EX_TOOLWINDOW, 0, 0, 0, 0, HWND_MESSAGE, nullptr, 0, nullptr);
-  }
-
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "rtl/core/Exceptions.h"
 
 TEST(HttpProtocol, Base64) {
@@ -106,76 +104,4 @@ TEST(HttpProtocol, HeaderLines) {
   ParseContentRange("junk", b, e);
   EXPECT_EQ("", b);
   EXPECT_EQ("", e);
-}
-
-namespace {
-
-// Feeds Response to a fresh buffer in pieces of Piece bytes (split at Split
-// when Piece is 0) and collects the lines.
-std::vector<std::string> Lines(const std::string& response, size_t piece, size_t split = 0) {
-  THttpReceiveBuffer buffer;
-  std::vector<std::string> lines;
-  auto feed = [&](const std::string& part) {
-    buffer.Append(part.data(), static_cast<int>(part.size()));
-    std::string line;
-    while (buffer.NextLine(line)) lines.push_back(line);
-  };
-  if (piece == 0) {
-    feed(response.substr(0, split));
-    feed(response.substr(split));
-  } else {
-    for (size_t at = 0; at < response.size(); at += piece) feed(response.substr(at, piece));
-  }
-  lines.push_back("rest:" + buffer.TakeAll());
-  return lines;
-}
-
-}  // namespace
-
-TEST(HttpProtocol, ReceiveBufferCutsLinesHoweverTheBytesArrive) {
-  const std::string response = "HTTP/1.0 200 OK\r\nContent-Type: text/plain\nX: y\r\n\r\nbody";
-  const std::vector<std::string> expected = {"HTTP/1.0 200 OK", "Content-Type: text/plain", "X: y", "",
-                                             "rest:body"};
-  EXPECT_EQ(expected, Lines(response, response.size()));
-  EXPECT_EQ(expected, Lines(response, 1));
-  for (size_t split = 0; split <= response.size(); ++split) EXPECT_EQ(expected, Lines(response, 0, split)) << split;
-}
-
-TEST(HttpProtocol, ReceiveBufferLimitsAndZeroBytes) {
-  THttpReceiveBuffer buffer;
-  const std::string big(THttpReceiveBuffer::kCapacity + 10, 'x');
-  EXPECT_EQ(THttpReceiveBuffer::kCapacity, buffer.Append(big.data(), static_cast<int>(big.size())));
-  EXPECT_EQ(0, buffer.Room()) << "a full buffer without a line feed: \"HTTP line too long\"";
-  std::string line;
-  EXPECT_FALSE(buffer.NextLine(line));
-
-  THttpReceiveBuffer zero;
-  const std::string withZero("a\0b\nc\n", 6);
-  zero.Append(withZero.data(), 6);
-  EXPECT_FALSE(zero.NextLine(line)) << "the line feed behind a zero byte is not seen";
-  EXPECT_EQ(6, zero.Pending());
-}
-
-TEST(HttpProtocol, HeaderBoundsByLinesAndBytes) {
-  const struct {
-    size_t lines, length;
-    int passedAt;  // the line that passes a bound (1-based), 0 for none
-    const char* text;
-  } cases[] = {{256, 10, 0, ""},
-               {257, 10, 257, "HTTP header has more than 256 lines"},
-               {8, 8190, 0, ""},
-               {9, 8190, 9, "HTTP header is longer than 65536 bytes"},
-               {1, 65534, 0, ""},
-               {1, 65535, 1, "HTTP header is longer than 65536 bytes"}};
-  for (const auto& c : cases) {
-    THttpHeaderTally tally;
-    int passedAt = 0;
-    std::string text;
-    for (size_t i = 1; i <= c.lines && passedAt == 0; ++i) {
-      text = tally.Count(c.length);
-      if (!text.empty()) passedAt = static_cast<int>(i);
-    }
-    EXPECT_EQ(c.passedAt, passedAt) << c.lines << " x " << c.length;
-    EXPECT_EQ(c.text, text) << c.lines << " x " << c.length;
-  }
 }

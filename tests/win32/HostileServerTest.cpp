@@ -58,10 +58,13 @@ struct Row {
   std::uint16_t doneError;
 };
 
-std::string Outcome(THttpCli& http, TCountingStream& body) {
+// Raised: the Error that the exception carries beside its status code.
+std::string Outcome(THttpCli& http, TCountingStream& body, std::uint16_t* raised = nullptr) {
   try {
     http.Get();
   } catch (const EHttpException& e) {
+    if (raised) *raised = e.DoneError;
+    EXPECT_EQ(404, e.ErrorCode) << "a failure is status 404 outward";
     return e.Message();
   }
   return "body: " + body.Head;
@@ -166,8 +169,10 @@ TEST(HostileServer, EveryMisbehaviourEndsWithAnHonestOutcome) {
       http.SocksPort = server.Port();
       http.URL = "http://127.0.0.1:81/page";
     }
-    EXPECT_EQ(row.outcome, Outcome(http, body)) << row.name;
+    std::uint16_t raised = 0;
+    EXPECT_EQ(row.outcome, Outcome(http, body, &raised)) << row.name;
     EXPECT_EQ(row.doneError, http.DoneError()) << row.name;
+    EXPECT_EQ(row.doneError, raised) << row.name;
     EXPECT_EQ(hsReady, http.State()) << row.name;
     EXPECT_LE(http.HeaderLines().size(), static_cast<size_t>(kMaxHeaderLines)) << row.name;
     if (http.BodyLimit > 0) {
@@ -215,8 +220,10 @@ TEST(HostileServer, QuitDuringGetEndsTheRequestAndStaysQueued) {
   http.ReceiveStream = &body;
   http.URL = "http://127.0.0.1:" + listening.LocalPort() + "/";
   http.Timeout = 10000;
-  EXPECT_EQ("HTTP request ended: the program is closing", Outcome(http, body));
+  std::uint16_t raised = 0;
+  EXPECT_EQ("HTTP request ended: the program is closing", Outcome(http, body, &raised));
   EXPECT_EQ(httpErrorQuit, http.DoneError());
+  EXPECT_EQ(httpErrorQuit, raised) << "the caller can tell the program's end from a failed page";
   MSG msg;
   ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) << "the program's own loop still ends";
   EXPECT_EQ(7u, msg.wParam);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "rtl/win32/Application.h"
+#include "rtl/win32/HiddenWindow.h"
 
 namespace {
 
@@ -329,14 +330,6 @@ TEST(WSocket, LingerTimeoutMustFitSixteenBits) {
   EXPECT_EQ("Linger timeout 70000 s does not fit 16 bits (0 to 65535)", ErrorOf([&] { client.Connect(); }));
 }
 
-namespace {
-// A window of a class that no window of this process has used yet.
-class TFreshClassWindow : public rtl::TWindow {
-public:
-  explicit TFreshClassWindow(const char* className) { CreateMessageHandle(className); }
-};
-}  // namespace
-
 TEST(WSocket, FirstWindowsOfAClassOnSeveralThreadsAtOnce) {
   // Each thread makes the first window of a new class at the same moment, as
   // two threads do with their first sockets; every one must get its window.
@@ -350,7 +343,8 @@ TEST(WSocket, FirstWindowsOfAClassOnSeveralThreadsAtOnce) {
       ++ready;
       for (int spin = 0; spin < 100000 && ready < kThreads; ++spin) ::Sleep(0);
       try {
-        TFreshClassWindow window(className.c_str());
+        // A window of a class that no window of this process has used yet.
+        rtl::THiddenWindow window(className.c_str(), WM_USER, WM_USER, nullptr);
         if (window.Handle()) ++made;
       } catch (const std::exception& e) {
         failures[static_cast<size_t>(i)] = e.what();
