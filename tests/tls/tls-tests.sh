@@ -90,20 +90,7 @@ tls_server() {  # PORT NAME
   printf '           ssl_protocols TLSv1.2 TLSv1.3; root %s/www; }\n' "$work"
 }
 cat >nginx/nginx.conf <<CONF
-daemon off;
-master_process off;
-user root;
-worker_processes 1;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/logs/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $work/nginx/tmp;
-  proxy_temp_path $work/nginx/tmp;
-  fastcgi_temp_path $work/nginx/tmp;
-  uwsgi_temp_path $work/nginx/tmp;
-  scgi_temp_path $work/nginx/tmp;
+$(peer_nginx_head "$work/nginx")
 $(tls_server "$GOOD" good)
 $(tls_server "$OTHER" other)
 $(tls_server "$EXPIRED" expired)
