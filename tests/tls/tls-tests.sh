@@ -72,6 +72,8 @@ print("Windows Registry Editor Version 5.00\n")
 print(f"[HKEY_CURRENT_USER\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\{key}]")
 print('"Blob"=hex:' + ",".join(f"{b:02x}" for b in blob))
 PY
+# The authorities of earlier runs go first: the prefix stays between runs.
+"$WINELOADER" reg delete 'HKCU\Software\Microsoft\SystemCertificates\Root\Certificates' /f >/dev/null 2>&1
 "$WINELOADER" reg import "Z:${work//\//\\}\\ca.reg" >"$prefix.logs/reg-import.log" 2>&1 ||
   { echo "FAILED  the test authority could not be imported"; cat "$prefix.logs/reg-import.log"; exit 1; }
 
