@@ -34,6 +34,27 @@ peer_wait() {
   return 1
 }
 
+# peer_nginx_head DIR: the start of an nginx configuration that keeps
+# everything below DIR (pid, logs/, tmp/), up to the open http block.
+peer_nginx_head() {
+  cat <<CONF
+daemon off;
+master_process off;
+user root;
+worker_processes 1;
+pid $1/nginx.pid;
+error_log $1/logs/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  client_body_temp_path $1/tmp;
+  proxy_temp_path $1/tmp;
+  fastcgi_temp_path $1/tmp;
+  uwsgi_temp_path $1/tmp;
+  scgi_temp_path $1/tmp;
+CONF
+}
+
 peers_start() {
   local dir
   PEER_HTTP=$(peer_free_port); PEER_PROXY=$(peer_free_port); PEER_SOCKS5=$(peer_free_port)
@@ -46,20 +67,7 @@ peers_start() {
   [ -f "$dir/www/file64m.bin" ] || head -c $((64 * 1024 * 1024)) /dev/urandom >"$dir/www/file64m.bin"
 
   cat >"$dir/nginx/nginx.conf" <<CONF
-daemon off;
-master_process off;
-user root;
-worker_processes 1;
-pid $dir/nginx/nginx.pid;
-error_log $dir/nginx/logs/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  client_body_temp_path $dir/nginx/tmp;
-  proxy_temp_path $dir/nginx/tmp;
-  fastcgi_temp_path $dir/nginx/tmp;
-  uwsgi_temp_path $dir/nginx/tmp;
-  scgi_temp_path $dir/nginx/tmp;
+$(peer_nginx_head "$dir/nginx")
   absolute_redirect off;
   server {
     listen 127.0.0.1:$PEER_HTTP;
