@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -861,4 +862,33 @@ TEST_F(Installer, FolderOptionFillsTheFieldUnlessTheFolderIsLocked) {
   Answer(box, IDOK);
   ASSERT_TRUE(locked.WaitForExit());
   EXPECT_EQ(2u, locked.ExitCode());
+}
+
+TEST_F(Installer, OrvandelsOwnInstallerOffersOrvandel) {
+  ::DeleteFileA((TempPath() + "readme.txt").c_str());
+  SetupProcess setup(HostToWindows(ORV_PRODUCT_SETUP_EXE));
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(CloseNotepadShowing("readme")) << "the readme is shown";
+  const std::string readme = ReadFile(TempPath() + "readme.txt");
+  EXPECT_NE(std::string::npos, readme.find("Orvandel keeps track")) << readme;
+  EXPECT_NE(std::string::npos, readme.find("Orvandel verfolgt")) << readme;
+  EXPECT_NE(std::string::npos, readme.find("ge\xE4nderte")) << "in the Windows code page";
+  const std::string watcher = HostToWindows(ORV_ORVANDEL_EXE);
+  char version[32] = {};
+  const DWORD size = ::GetFileVersionInfoSizeA(watcher.c_str(), nullptr);
+  std::vector<char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(size > 0 && ::GetFileVersionInfoA(watcher.c_str(), 0, size, block.data()) &&
+              ::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  std::snprintf(version, sizeof version, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  EXPECT_EQ(std::string("Orvandel ") + version, WindowText(main));
+  const std::string folder = WindowText(setup.Control(idEdit1));
+  EXPECT_EQ(folder.size() - 9, folder.find("\\Orvandel")) << folder;
+  EXPECT_EQ(std::string::npos, folder.find("\\\\")) << folder;
+  EXPECT_EQ(Pick("Autorun Orvandel.exe", "Orvandel.exe automatisch ausführen"), WindowText(setup.Control(idCheckBox2)));
+  setup.Click(main, idBitBtn2);
+  EXPECT_TRUE(setup.WaitForExit());
 }
