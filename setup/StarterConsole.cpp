@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "rtl/win32/Handles.h"
 
 namespace {
@@ -26,8 +28,10 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 // program's (an OEM one, say), and changing it would change the starter's.
 bool WriteConsoleText(HANDLE console, const std::string& text) {
   const int wide = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring line(static_cast<size_t>(wide), L'\0');
-  if (wide > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &line[0], wide);
+  // Not std::wstring: its library code would grow every installer by a
+  // third.
+  std::vector<wchar_t> line(static_cast<size_t>(wide > 0 ? wide : 0));
+  if (wide > 0) ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), line.data(), wide);
   DWORD written = 0;
   return ::WriteConsoleW(console, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) != 0;
 }
