@@ -48,9 +48,14 @@ void TellStarter(const std::string& Text) {
       return;
     }
   }
-  if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return;  // started without a console: nobody to tell
-  rtl::FileHandleW console(::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                         nullptr, OPEN_EXISTING, 0, nullptr));
-  if (console.Get() != INVALID_HANDLE_VALUE) WriteConsoleText(console.Get(), line);
-  ::FreeConsole();
+  // A program with a window starts without a console on Windows; Wine
+  // gives it its starter's, and then attaching is refused as already done.
+  const bool attached = ::AttachConsole(ATTACH_PARENT_PROCESS);
+  if (!attached && ::GetLastError() != ERROR_ACCESS_DENIED) return;  // no console: nobody to tell
+  {
+    rtl::FileHandleW console(::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (console.Get() != INVALID_HANDLE_VALUE) WriteConsoleText(console.Get(), line);
+  }
+  if (attached) ::FreeConsole();
 }

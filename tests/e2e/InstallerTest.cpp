@@ -839,6 +839,26 @@ TEST_F(SilentInstaller, FailuresEndWithTheirCodeAndOneLine) {
   EXPECT_EQ(binary, ReadFile(work + "fixed\\data.bin"));
 }
 
+TEST_F(SilentInstaller, ErrorLineReachesTheStartersConsole) {
+  // A starter with a console of its own, which hands no standard handles
+  // over: the line appears in that console.
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole());
+  HANDLE screen = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, screen);
+  SetupProcess setup(kRuntime, "/S /Q");
+  ASSERT_TRUE(setup.WaitForExit());
+  EXPECT_EQ(2u, setup.ExitCode());
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ASSERT_TRUE(::GetConsoleScreenBufferInfo(screen, &info));
+  std::string shown(static_cast<size_t>(info.dwSize.X) * 4, ' ');
+  DWORD got = 0;
+  ::ReadConsoleOutputCharacterA(screen, &shown[0], static_cast<DWORD>(shown.size()), COORD{0, 0}, &got);
+  ::CloseHandle(screen);
+  EXPECT_NE(std::string::npos, shown.find(Pick("Unknown option /Q.", "Unbekannte Option /Q."))) << shown;
+}
+
 TEST_F(Installer, FolderOptionFillsTheFieldUnlessTheFolderIsLocked) {
   const std::string chosen = work + "chosen by\\the  deployer";
   {
