@@ -8,7 +8,7 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev openssl googletest bc
           g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
           wine wine64 wine32:i386 xvfb xauth xdotool imagemagick
           nginx-light tinyproxy microsocks dante-server curl python3 iproute2 util-linux time
-          fp-utils-3.2.2)
+          fp-utils-3.2.2 fonts-wine)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# The main job: Orvandel watching a page on loopback. Builds everything and
-# runs scripts/watcher-demo.sh in a Wine environment of its own: "Location",
-# the hosts line, the text file and the tray tip after the first check and
-# after the page has changed its address. With --show the settings window
-# opens on the current display for a person instead. The setup demo is
-# scripts/setup-demo.sh.
+# The main job: Orvandel installed by its own installer and watching a page
+# on loopback. Builds everything and runs scripts/watcher-demo.sh in a Wine
+# environment of its own: Orvandel-Setup.exe /S installs Orvandel into the
+# prefix's programs folder, then the installed copy runs, and the job prints
+# "Location", the hosts line, the text file and the tray tip after the first
+# check and after the page has changed its address. With --show the
+# installed settings window opens on the current display for a person
+# instead. The setup demo is scripts/setup-demo.sh.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/prelude.sh"
 show=0

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The watcher's demonstration, inside a running Wine environment
-# (wine-env.sh): serves a page that shows an address on loopback, writes the
-# watcher's options into the prefix's registry and starts Orvandel from TREE,
-# with tools/traywatch as the shell's tray. Prints "Location", the hosts
+# (wine-env.sh): installs Orvandel with TREE's Orvandel-Setup.exe, unattended,
+# into the prefix's programs folder, serves a page that shows an address on
+# loopback, writes the watcher's options into the prefix's registry and
+# starts the installed Orvandel, with tools/traywatch as the shell's tray. Prints "Location", the hosts
 # line, the text file and the tray tip after the first check, and again
 # after the page has changed its address; then ends the watcher. With
 # --show DISPLAY it opens the settings window there for a person instead.
@@ -32,18 +33,36 @@ cp "$hosts" "$job/hosts.before"
 text_file=$(prefix_path "$WATCHER_TEXT_FILE")
 rm -f "$text_file"
 
+# The programs folder as the installer sees it: a 32-bit one under a 64-bit
+# Wine gets "Program Files (x86)", as on Windows.
+programs=$("$WINELOADER" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion' /v ProgramFilesDir |
+  tr -d '\r' | sed -n 's/^ *ProgramFilesDir *REG_SZ *//p')
+[ -n "$programs" ] || { echo "The prefix names no programs folder." >&2; exit 1; }
+installed="$programs\Orvandel"
+rm -rf "$(prefix_path "$installed")"
+setup_status=0
+"$ROOT/scripts/wine-run" "$tree/Orvandel-Setup.exe" /S >"$job/setup.out" 2>&1 || setup_status=$?
+if [ $setup_status != 0 ]; then
+  echo "Orvandel-Setup.exe /S ended with exit code $setup_status:" >&2
+  cat "$job/setup.out" >&2
+  exit 1
+fi
+echo "Orvandel-Setup.exe /S installed Orvandel into $installed:"
+echo "  $(cd "$(prefix_path "$installed")" && ls | tr '\n' ' ' | sed 's/ $//')"
+echo
+
 address_page 80.1.2.3 >"$job/page.html"
 page_server_start "$job" --page "$job/page.html"
 watcher_options "$job" "$PAGE_URL" 1
 echo "Page $PAGE_URL shows 80.1.2.3; Orvandel checks it every second (options in"
 echo "HKCU\\Software\\Tarvik\\Orvandel of $WINEPREFIX)."
 
-watcher="$(winpath "$tree/watcher/Orvandel.exe")"
+watcher="$installed\Orvandel.exe"
 if [ $show = 1 ]; then
   # Without a stored version the watcher opens its settings window at start.
   "$WINELOADER" reg delete 'HKCU\Software\Tarvik\Orvandel' /v Version /f >/dev/null 2>&1 || true
   echo "Opening the settings window on $keep_display; Orvandel runs until you end it (an hour at most)."
-  DISPLAY=$keep_display timeout 3600 "$ROOT/scripts/wine-run" "$tree/watcher/Orvandel.exe" || true
+  DISPLAY=$keep_display timeout 3600 "$ROOT/scripts/wine-run" "$(prefix_path "$watcher")" || true
   exit 0
 fi
 

@@ -1,21 +1,70 @@
 // The setup runtime's entry: the installer window, then its info dialog,
-// then the message loop until the window closes.
+// then the message loop until the window closes; or, started with "/S", an
+// install without any window. The exit code says how it ended (see
+// SetupExitCode).
 
 #include <windows.h>
 
 #include <commctrl.h>
 #include <objbase.h>
 
+#include "common/Lang.h"
 #include "rtl/win32/Application.h"
 #include "rtl/win32/Dialogs.h"
 #include "rtl/win32/Shell.h"
+#include "setup/StarterConsole.h"
+#include "setup/core/CommandLine.h"
 #include "setup/frmInfos.h"
 #include "setup/frmMain.h"
 
 namespace {
 
-// The installer's own file is damaged: no window was opened.
-constexpr int kExitDamaged = 2;
+int Code(SetupExitCode code) { return static_cast<int>(code); }
+
+// Silent: errors go to the starter as one line, and nothing waits for a
+// click.
+void Report(bool silent, const std::string& text) {
+  if (silent) TellStarter(text);
+  else rtl::MessageDlg(text, rtl::TMsgDlgType::Error, rtl::mbOK);
+}
+
+int InstallSilently(const SetupCommandLine& options) {
+  try {
+    TMain main(nullptr, options);
+    if (!main.Refusal().empty()) {
+      Report(true, main.Refusal());
+      return Code(SetupExitCode::Damaged);
+    }
+    main.InstallSilently();
+    return Code(main.ExitCode());
+  } catch (const std::exception& e) {
+    Report(true, e.what());
+    return Code(ExitCodeOf(e));
+  }
+}
+
+int RunWindow(const SetupCommandLine& options) {
+  rtl::TApplication& application = rtl::Application();
+  try {
+    // Both forms live until the message loop ends and are destroyed in the
+    // reverse order of their creation, the dialog before its owner window.
+    TMain main(nullptr, options);
+    if (!main.Refusal().empty()) {
+      // A window would offer to install; the message alone says what is
+      // wrong, and the exit code tells a caller the same.
+      Report(false, main.Refusal());
+      return Code(SetupExitCode::Damaged);
+    }
+    TInfos infos(nullptr, main.Handle());
+    main.Infos = &infos;
+    main.Show();
+    application.Run();
+    return Code(main.ExitCode());
+  } catch (...) {
+    application.HandleException();
+    return Code(SetupExitCode::Damaged);
+  }
+}
 
 }  // namespace
 
@@ -28,27 +77,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::InitCommonControlsEx(&controls);
   ::CoInitialize(nullptr);  // the folder browser needs COM
 
-  rtl::TApplication& application = rtl::Application();
-  application.SetTitle("Setup");
-  int exitCode = 0;
-  try {
-    // Both forms live until the message loop ends and are destroyed in the
-    // reverse order of their creation, the dialog before its owner window.
-    TMain main(nullptr);
-    if (main.Container() == ContainerState::Damaged) {
-      // A window would offer to install from it; the message alone says
-      // what is wrong, and the exit code tells a caller the same.
-      rtl::MessageDlg(main.DamageText(), rtl::TMsgDlgType::Error, rtl::mbOK);
-      exitCode = kExitDamaged;
-    } else {
-      TInfos infos(nullptr, main.Handle());
-      main.Infos = &infos;
-      main.Show();
-      application.Run();
-    }
-  } catch (...) {
-    application.HandleException();
-    exitCode = 1;
+  rtl::Application().SetTitle("Setup");
+  const SetupCommandLine options = ParseSetupCommandLine(ArgumentsOf(::GetCommandLineA()));
+  int exitCode;
+  if (!options.ErrorEnglish.empty()) {
+    Report(options.Silent, ChooseText(options.ErrorEnglish, options.ErrorGerman));
+    exitCode = Code(SetupExitCode::Damaged);
+  } else {
+    exitCode = options.Silent ? InstallSilently(options) : RunWindow(options);
   }
   ::CoUninitialize();
   return exitCode;

@@ -22,7 +22,8 @@ const char kPackerAddress[] = "https://upx.github.io/";
 
 }  // namespace
 
-TMain::TMain(rtl::TComponent* owner) : rtl::TForm(owner) {
+TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options)
+    : rtl::TForm(owner), FSilent(options.Silent), FFolderOption(options.Folder) {
   IsMainForm = true;
   CreateFormWindow(kMainFormClass, 401, 153, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
                    nullptr);
@@ -30,6 +31,10 @@ TMain::TMain(rtl::TComponent* owner) : rtl::TForm(owner) {
                  reinterpret_cast<LPARAM>(::LoadIconA(rtl::ModuleInstance(), "MAINICON")));
   CreateControls();
   CenterOnScreen();
+  if (FSilent) {
+    FormCreate();
+    return;
+  }
   try {
     FormCreate();
   } catch (...) {
@@ -89,9 +94,11 @@ void TMain::FormCreate() {
   ReadList();
   const std::string folder = ProposedFolder();
   ShowListTexts();
-  ShowReadme();
-  OfferAutoStart();
+  // A refused folder opens nothing, and a silent install shows nothing.
   ShowFolder(folder);
+  TakeFolderOption();
+  if (!FSilent && FFolderRefusal.empty()) ShowReadme();
+  OfferAutoStart();
 }
 
 void TMain::ReadFolders() {
@@ -133,6 +140,11 @@ std::string TMain::DamageText() const {
                     "please get a new copy of it.",
                     "Dieses Installationsprogramm ist beschädigt: sein Inhalt ist nicht mehr, wie er erstellt "
                     "wurde. Es installiert nichts; bitte besorgen Sie eine neue Kopie.");
+}
+
+std::string TMain::Refusal() const {
+  if (FContainer.State == ContainerState::Damaged) return DamageText();
+  return FFolderRefusal;
 }
 
 std::string TMain::ProposedFolder() const {
@@ -177,14 +189,32 @@ void TMain::OfferAutoStart() {
   }
 }
 
+bool TMain::FolderLocked() const { return !Edit1->Text().empty() && FList.Locked == "True"; }
+
 void TMain::ShowFolder(const std::string& folder) {
   Edit1->SetText(folder);
-  if (!Edit1->Text().empty() && FList.Locked == "True") {
+  if (FolderLocked()) {
     BitBtn1->SetEnabled(true);
     Edit1->SetReadOnly(true);
     Edit1->ButtonFaceColor = true;
     SpeedButton1->SetEnabled(false);
   }
+}
+
+void TMain::TakeFolderOption() {
+  // "/D=" counts as typed into the folder field: as it stands, placeholders
+  // included. A locked folder cannot be typed into, so another one is
+  // refused.
+  if (!FFolderOption) return;
+  if (!FolderLocked()) {
+    Edit1->SetText(*FFolderOption);
+    return;
+  }
+  if (SameFolder(*FFolderOption, Edit1->Text())) return;
+  FFolderRefusal = ChooseText("This installer installs only into " + Edit1->Text() + "; /D= cannot choose " +
+                                  *FFolderOption + ".",
+                              "Dieses Installationsprogramm installiert nur nach " + Edit1->Text() +
+                                  "; /D= kann nicht " + *FFolderOption + " wählen.");
 }
 
 std::vector<std::string> TMain::ResourceNames() {
@@ -298,10 +328,29 @@ void TMain::StartAutoStart(const std::string& folder) {
 }
 
 void TMain::BitBtn1Click() {
-  std::string folder = Edit1->Text();
-  if (!ContainerUnchanged()) {
+  try {
+    FExitCode = Install(Edit1->Text());
+  } catch (const std::exception& e) {
+    FExitCode = ExitCodeOf(e);
+    throw;
+  }
+}
+
+void TMain::InstallSilently() {
+  const SetupExitCode outcome = Install(Edit1->Text());
+  if (outcome != SetupExitCode::Installed)
+    throw rtl::EInOutError(ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!"),
+                           0);
+  FExitCode = outcome;
+}
+
+SetupExitCode TMain::Install(std::string folder) {
+  // A silent install follows start-up at once and copies from the container
+  // that start-up checked, through the handle held since then; the window
+  // may have waited for long, and loads and checks the file again.
+  if (!FSilent && !ContainerUnchanged()) {
     rtl::MessageDlg(DamageText(), rtl::TMsgDlgType::Error, rtl::mbOK);
-    return;
+    return SetupExitCode::Damaged;
   }
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   // Before the folder question, so that a refused installer creates nothing.
@@ -309,30 +358,37 @@ void TMain::BitBtn1Click() {
 
   bool created = true;
   if (!rtl::DirectoryExists(folder)) {
-    if (rtl::MessageDlg(ChooseText("The folder does not exist! Will you create the folder?",
-                                   "Der Ordner existiert nicht! Soll der Ordner erstellt werden?"),
-                        rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes)
+    if (FSilent || rtl::MessageDlg(ChooseText("The folder does not exist! Will you create the folder?",
+                                              "Der Ordner existiert nicht! Soll der Ordner erstellt werden?"),
+                                   rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes)
       created = MyMkDir(folder);
   }
 
-  if (rtl::DirectoryExists(folder)) {
-    SweepScratchFiles(folder);
-    TExtraResources& resources = ExtraResManager1->Resources();
-    int count = 0;
-    for (size_t i : InstalledEntries(ResourceNames())) {
-      TExtraResource& resource = resources.Items(static_cast<int>(i));
-      ++count;
-      InstallResourceFile(resource.Stream(), folder, resource.Name());
-    }
-    rtl::MessageDlg(ChooseText(std::to_string(count) + " files copied.",
-                               "Es wurden " + std::to_string(count) + " Dateien kopiert."),
-                    rtl::TMsgDlgType::Information, rtl::mbOK);
-    if (!FList.AutoStart.empty() && CheckBox2->Checked() && CheckBox2->Visible()) StartAutoStart(folder);
-    if (CheckBox1->Checked()) Close();
-  } else if (!created) {
-    rtl::MessageDlg(ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!"),
-                    rtl::TMsgDlgType::Error, rtl::mbOK);
+  if (!rtl::DirectoryExists(folder)) {
+    // After No nothing is shown, and the run comes to what it came to so far.
+    if (created) return FExitCode;
+    if (!FSilent)
+      rtl::MessageDlg(ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!"),
+                      rtl::TMsgDlgType::Error, rtl::mbOK);
+    return SetupExitCode::CannotWrite;
   }
+
+  SweepScratchFiles(folder);
+  TExtraResources& resources = ExtraResManager1->Resources();
+  int count = 0;
+  for (size_t i : InstalledEntries(ResourceNames())) {
+    TExtraResource& resource = resources.Items(static_cast<int>(i));
+    ++count;
+    InstallResourceFile(resource.Stream(), folder, resource.Name());
+  }
+  if (FSilent) return SetupExitCode::Installed;
+  FExitCode = SetupExitCode::Installed;
+  rtl::MessageDlg(ChooseText(std::to_string(count) + " files copied.",
+                             "Es wurden " + std::to_string(count) + " Dateien kopiert."),
+                  rtl::TMsgDlgType::Information, rtl::mbOK);
+  if (!FList.AutoStart.empty() && CheckBox2->Checked() && CheckBox2->Visible()) StartAutoStart(folder);
+  if (CheckBox1->Checked()) Close();
+  return SetupExitCode::Installed;
 }
 
 void TMain::BitBtn2Click() { Close(); }
@@ -347,3 +403,9 @@ void TMain::BitBtn3Click() {
 void TMain::Image1Click() { rtl::ShellOpen(nullptr, kPackerAddress, "", SW_SHOWNORMAL); }
 
 std::string TMain::GetVersion() { return rtl::FileVersionText(rtl::ExecutablePath()); }
+
+SetupExitCode ExitCodeOf(const std::exception& Error) {
+  if (dynamic_cast<const rtl::EFCreateError*>(&Error) || dynamic_cast<const rtl::EInOutError*>(&Error))
+    return SetupExitCode::CannotWrite;
+  return SetupExitCode::Damaged;
+}

@@ -2,14 +2,18 @@
 // The installer window: checks the container appended to the program,
 // reads the setup list, proposes the target folder and installs. A damaged
 // installer opens no window: start-up finds the damage, and the program
-// entry says so and ends.
+// entry says so and ends. Started with "/S", the window is never shown:
+// the program entry installs at once, without a question.
 
+#include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
+#include "setup/core/CommandLine.h"
 #include "setup/core/ExtraResManager.h"
 #include "setup/core/OwnContainer.h"
 #include "setup/core/SetupList.h"
@@ -18,7 +22,9 @@ class TInfos;
 
 class TMain : public rtl::TForm {
 public:
-  explicit TMain(rtl::TComponent* owner);
+  // Silent: start-up shows nothing (no readme) and lets its errors pass to
+  // the caller instead of showing them.
+  TMain(rtl::TComponent* owner, const SetupCommandLine& options);
   ~TMain() override;
 
   // The info dialog, created after this window.
@@ -32,6 +38,17 @@ public:
   ContainerState Container() const { return FContainer.State; }
   // The message for a damaged installer, in the user's language.
   std::string DamageText() const;
+  // Why this installer must not open its window nor install, in the user's
+  // language (a damaged container, or a "/D=" folder where the list fixes
+  // another); empty when it may.
+  std::string Refusal() const;
+
+  // Installs into the folder in the folder field, without a question or a
+  // message, and starts nothing. Raises on failure.
+  void InstallSilently();
+  // What the run comes to: cancelled until an install succeeds, then the
+  // outcome of the last install.
+  SetupExitCode ExitCode() const { return FExitCode; }
 
 protected:
   void FormShow() override;
@@ -49,6 +66,9 @@ private:
   void ShowReadme();
   void OfferAutoStart();
   void ShowFolder(const std::string& folder);
+  void TakeFolderOption();
+  bool FolderLocked() const;
+  SetupExitCode Install(std::string folder);
 
   std::vector<std::string> ResourceNames();
   bool ContainerUnchanged();
@@ -79,4 +99,12 @@ private:
   // Read once at start-up; every key holds its default when the container
   // carries no list.
   SetupListValues FList;
+  const bool FSilent;
+  const std::optional<std::string> FFolderOption;
+  std::string FFolderRefusal;
+  SetupExitCode FExitCode = SetupExitCode::Cancelled;
 };
+
+// The exit code that an error raised by an install stands for: a folder or
+// a file that could not be written, or else damage.
+SetupExitCode ExitCodeOf(const std::exception& Error);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -286,6 +287,7 @@ TEST_F(Installer, InstallsCreatesTheFolderStartsTheProgramAndShowsTheReadme) {
   Answer(count, IDOK);
 
   ASSERT_TRUE(setup.WaitForExit()) << "closes when finished";
+  EXPECT_EQ(0u, setup.ExitCode()) << "installed";
   const std::string folder = target + "\\";
   EXPECT_EQ(binary, ReadFile(folder + "data.bin"));
   EXPECT_TRUE(Exists(folder + "empty.dat"));
@@ -754,4 +756,159 @@ TEST(InstallerManifest, AsksForTheHighestRightsTheUserHas) {
   ::FreeLibrary(image);
   EXPECT_NE(std::string::npos, manifest.find("level=\"highestAvailable\"")) << manifest;
   EXPECT_NE(std::string::npos, manifest.find("Microsoft.Windows.Common-Controls")) << manifest;
+}
+
+// Started with options, the installer ends with its exit code and at most
+// one line on the standard error that its starter handed over.
+class SilentInstaller : public Installer {
+protected:
+  DWORD Run(const std::string& exe, const std::string& arguments) {
+    return RunAndWait("\"" + exe + "\" " + arguments, errors);
+  }
+  std::string errors;
+};
+
+TEST_F(SilentInstaller, InstallsIntoAFolderWithBlanksShowingAndStartingNothing) {
+  const std::string target = work + "with blanks\\new  folder";
+  const std::string exe = Build(StandardOptions(work + "elsewhere"));
+  ::DeleteFileA((TempPath() + "readme.txt").c_str());
+  EXPECT_EQ(0u, Run(exe, "/S /D=" + target)) << errors;
+  EXPECT_EQ("", errors);
+  EXPECT_EQ(binary, ReadFile(target + "\\data.bin"));
+  EXPECT_EQ(ReadFile(kMarker), ReadFile(target + "\\marker.exe"));
+  EXPECT_FALSE(Exists(work + "elsewhere"));
+  EXPECT_FALSE(Exists(TempPath() + "readme.txt")) << "no readme shown";
+  EXPECT_EQ(std::vector<std::string>(), ListCopies());
+  ::Sleep(1000);
+  EXPECT_FALSE(Exists(target + "\\autostart.marker")) << "no program started";
+
+  // Without /D= into the list's folder; and again over the same files.
+  const std::string listed = work + "listed";
+  const std::string plain = Build("--path \"" + listed + "\" \"" + payload + "data.bin\"", work + "plain.exe");
+  for (int run = 0; run < 2; ++run) {
+    EXPECT_EQ(0u, Run(plain, "/S")) << errors;
+    EXPECT_EQ(binary, ReadFile(listed + "\\data.bin")) << run;
+  }
+}
+
+TEST_F(SilentInstaller, FailuresEndWithTheirCodeAndOneLine) {
+  const std::string target = work + "target";
+  const std::string exe = Build("--title Silent \"" + payload + "data.bin\"");
+  std::string damaged = ReadFile(exe);
+  damaged[damaged.size() - 5000] = static_cast<char>(damaged[damaged.size() - 5000] ^ 1);
+  WriteFile(work + "damaged.exe", damaged);
+  const std::string locked =
+      Build("--locked --path \"" + work + "fixed\" \"" + payload + "data.bin\"", work + "locked.exe");
+  WriteFile(work + "a file", "in the way");
+  // A file of the target that another program holds open without sharing.
+  const std::string held = work + "held\\";
+  ::CreateDirectoryA(held.c_str(), nullptr);
+  HANDLE holder = ::CreateFileA((held + "data.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+  const struct {
+    const char* what;
+    std::string exe, arguments, line;
+    DWORD code;
+  } cases[] = {
+      {"damaged", work + "damaged.exe", "/S /D=" + target,
+       Pick("This installer is damaged: its contents are not as they were made.",
+            "Dieses Installationsprogramm ist beschädigt: sein Inhalt ist nicht mehr, wie er erstellt wurde."),
+       2},
+      {"wrong option", exe, "/S /X /D=" + target, Pick("Unknown option /X.", "Unbekannte Option /X."), 2},
+      {"locked elsewhere", locked, "/S /D=" + target,
+       Pick("This installer installs only into " + work + "fixed; /D= cannot choose " + target + ".",
+            "Dieses Installationsprogramm installiert nur nach " + work + "fixed; /D= kann nicht " + target +
+                " wählen."),
+       2},
+      {"folder under a file", exe, "/S /D=" + work + "a file\\sub", "E/A-Fehler", 3},
+      {"file held open", exe, "/S /D=" + held, "Datei \"" + held + "data.bin\" kann nicht erstellt werden.", 3},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.code, Run(c.exe, c.arguments)) << c.what << ": " << errors;
+    EXPECT_EQ(0u, errors.find(c.line)) << c.what << ": " << errors;
+    EXPECT_EQ(errors.size() - 2, errors.find("\r\n")) << "one line; " << c.what << ": " << errors;
+    EXPECT_FALSE(Exists(target)) << c.what;
+  }
+  ::CloseHandle(holder);
+  EXPECT_FALSE(Exists(work + "fixed"));
+  EXPECT_EQ("", ReadFile(held + "data.bin")) << "the held file stays as it was";
+
+  // The locked folder itself, written another way, is no other folder.
+  EXPECT_EQ(0u, Run(locked, "/S /D=" + work + "FIXED\\")) << errors;
+  EXPECT_EQ(binary, ReadFile(work + "fixed\\data.bin"));
+}
+
+TEST_F(SilentInstaller, ErrorLineReachesTheStartersConsole) {
+  // A starter with a console of its own, which hands no standard handles
+  // over: the line appears in that console.
+  ::FreeConsole();
+  ASSERT_TRUE(::AllocConsole());
+  HANDLE screen = ::CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, screen);
+  SetupProcess setup(kRuntime, "/S /Q");
+  ASSERT_TRUE(setup.WaitForExit());
+  EXPECT_EQ(2u, setup.ExitCode());
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ASSERT_TRUE(::GetConsoleScreenBufferInfo(screen, &info));
+  std::string shown(static_cast<size_t>(info.dwSize.X) * 4, ' ');
+  DWORD got = 0;
+  ::ReadConsoleOutputCharacterA(screen, &shown[0], static_cast<DWORD>(shown.size()), COORD{0, 0}, &got);
+  ::CloseHandle(screen);
+  EXPECT_NE(std::string::npos, shown.find(Pick("Unknown option /Q.", "Unbekannte Option /Q."))) << shown;
+}
+
+TEST_F(Installer, FolderOptionFillsTheFieldUnlessTheFolderIsLocked) {
+  const std::string chosen = work + "chosen by\\the  deployer";
+  {
+    SetupProcess setup(Build("--title Field --path \"" + work + "listed\" \"" + payload + "data.bin\""),
+                       "/D=" + chosen);
+    HWND main = setup.MainWindow();
+    ASSERT_NE(nullptr, main);
+    EXPECT_EQ(chosen, WindowText(setup.Control(idEdit1)));
+    setup.Click(main, idBitBtn2);
+    ASSERT_TRUE(setup.WaitForExit());
+    EXPECT_EQ(1u, setup.ExitCode()) << "left without installing";
+    EXPECT_FALSE(Exists(chosen));
+  }
+  SetupProcess locked(Build("--locked --path \"" + work + "fixed\" \"" + payload + "data.bin\""), "/D=" + chosen);
+  HWND box = locked.WaitForWindow(rtl::kMessageFormClass);
+  ASSERT_NE(nullptr, box);
+  EXPECT_EQ("Fehler", WindowText(box));
+  EXPECT_EQ(0u, WindowText(::GetDlgItem(box, rtl::kMessageTextID))
+                    .find(Pick("This installer installs only into", "Dieses Installationsprogramm installiert nur")));
+  EXPECT_EQ(nullptr, FindProcessWindow(locked.ProcessId(), "TMain", true)) << "no window offers to install";
+  Answer(box, IDOK);
+  ASSERT_TRUE(locked.WaitForExit());
+  EXPECT_EQ(2u, locked.ExitCode());
+}
+
+TEST_F(Installer, OrvandelsOwnInstallerOffersOrvandel) {
+  ::DeleteFileA((TempPath() + "readme.txt").c_str());
+  SetupProcess setup(HostToWindows(ORV_PRODUCT_SETUP_EXE));
+  HWND main = setup.MainWindow();
+  ASSERT_NE(nullptr, main);
+  EXPECT_TRUE(CloseNotepadShowing("readme")) << "the readme is shown";
+  const std::string readme = ReadFile(TempPath() + "readme.txt");
+  EXPECT_NE(std::string::npos, readme.find("Orvandel keeps track")) << readme;
+  EXPECT_NE(std::string::npos, readme.find("Orvandel verfolgt")) << readme;
+  EXPECT_NE(std::string::npos, readme.find("ge\xE4nderte")) << "in the Windows code page";
+  const std::string watcher = HostToWindows(ORV_ORVANDEL_EXE);
+  char version[32] = {};
+  const DWORD size = ::GetFileVersionInfoSizeA(watcher.c_str(), nullptr);
+  std::vector<char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  ASSERT_TRUE(size > 0 && ::GetFileVersionInfoA(watcher.c_str(), 0, size, block.data()) &&
+              ::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+  std::snprintf(version, sizeof version, "%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+  EXPECT_EQ(std::string("Orvandel ") + version, WindowText(main));
+  const std::string folder = WindowText(setup.Control(idEdit1));
+  EXPECT_EQ(folder.size() - 9, folder.find("\\Orvandel")) << folder;
+  EXPECT_EQ(std::string::npos, folder.find("\\\\")) << folder;
+  EXPECT_EQ(Pick("Autorun Orvandel.exe", "Orvandel.exe automatisch ausführen"), WindowText(setup.Control(idCheckBox2)));
+  setup.Click(main, idBitBtn2);
+  EXPECT_TRUE(setup.WaitForExit());
 }

@@ -22,6 +22,8 @@ DELIVERABLES=(
   # wsock32.dll and icmp.dll are bound by name from the system folder when
   # the first socket or echo needs them.
   "watcher/Orvandel.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
+  # The product's installer: the runtime above with its container.
+  "Orvandel-Setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
 )
 
 imports_of() {  # FILE: the DLL names it imports, lower case, one a line

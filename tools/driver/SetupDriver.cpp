@@ -3,10 +3,10 @@
 #include <stdexcept>
 #include <vector>
 
-SetupProcess::SetupProcess(const std::string& exe) {
+SetupProcess::SetupProcess(const std::string& exe, const std::string& arguments) {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
-  std::string command = "\"" + exe + "\"";
+  std::string command = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
   if (!::CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &FInfo))
     throw std::runtime_error("cannot start " + exe);
 }
@@ -27,7 +27,9 @@ HWND SetupProcess::WaitForWindow(const char* className, DWORD timeout) {
   do {
     const HWND found = FindProcessWindow(FInfo.dwProcessId, className, true);
     if (found) return found;
-    if (::WaitForSingleObject(FInfo.hProcess, 50) == WAIT_OBJECT_0) return nullptr;
+    // Often enough that a benchmark reading the moment the window came
+    // is off by a few milliseconds at most.
+    if (::WaitForSingleObject(FInfo.hProcess, 5) == WAIT_OBJECT_0) return nullptr;
   } while (::GetTickCount() - start < timeout);
   return nullptr;
 }
@@ -88,6 +90,43 @@ DWORD RunAndWait(const std::string& commandLine, DWORD timeout, const std::strin
   DWORD code = 9999;
   if (::WaitForSingleObject(info.hProcess, timeout) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &code);
   else ::TerminateProcess(info.hProcess, 9999);
+  ::CloseHandle(info.hProcess);
+  ::CloseHandle(info.hThread);
+  return code;
+}
+
+DWORD RunAndWait(const std::string& commandLine, std::string& errors, DWORD timeout) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) throw std::runtime_error("cannot make a pipe");
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = writeEnd;
+  PROCESS_INFORMATION info{};
+  std::string command = commandLine;
+  const BOOL started =
+      ::CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+  ::CloseHandle(writeEnd);
+  if (!started) {
+    ::CloseHandle(readEnd);
+    throw std::runtime_error("cannot run " + commandLine);
+  }
+  // The pipe ends when the program and whatever inherited it have ended;
+  // the wait for the program bounds it.
+  DWORD code = 9999;
+  if (::WaitForSingleObject(info.hProcess, timeout) == WAIT_OBJECT_0) ::GetExitCodeProcess(info.hProcess, &code);
+  else ::TerminateProcess(info.hProcess, 9999);
+  errors.clear();
+  char buffer[4096];
+  DWORD got = 0, available = 0;
+  while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0 &&
+         ::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+    errors.append(buffer, got);
+  ::CloseHandle(readEnd);
   ::CloseHandle(info.hProcess);
   ::CloseHandle(info.hThread);
   return code;

@@ -10,7 +10,8 @@
 
 class SetupProcess {
 public:
-  explicit SetupProcess(const std::string& exe);
+  // Arguments follow the program's quoted name on its command line.
+  explicit SetupProcess(const std::string& exe, const std::string& arguments = std::string());
   ~SetupProcess();
   SetupProcess(const SetupProcess&) = delete;
   SetupProcess& operator=(const SetupProcess&) = delete;
@@ -41,3 +42,5 @@ void Answer(HWND dialog, int buttonId);
 // Runs a console program to its end, in Folder when one is given; returns
 // its exit code.
 DWORD RunAndWait(const std::string& commandLine, DWORD timeout = 120000, const std::string& folder = std::string());
+// The same, with what the program writes to its standard error in Errors.
+DWORD RunAndWait(const std::string& commandLine, std::string& errors, DWORD timeout = 120000);
