@@ -22,6 +22,8 @@ constexpr int kPingAttempts = 4;
 // A hostile page can neither fill the memory nor hold the watch for long.
 constexpr std::int64_t kPageLimit = 1024 * 1024;
 constexpr int kFetchTimeLimit = 30000;
+// A lookup that the resolver leaves waiting longer ends as a failed one.
+constexpr unsigned kLookupTimeLimit = 30000;
 
 }  // namespace
 
@@ -38,17 +40,21 @@ void TSettings::CheckIP() {
   // not start a second cycle while this one waits in Get. The nested cycle
   // of the intranet check runs inside this one.
   Timer1->SetEnabled(false);
+  // From here on the end of a lookup that an earlier cycle started
+  // changes nothing.
+  if (++FCycle == 0) ++FCycle;
   const bool outer = CheckRunning;
   CheckRunning = true;
   try {
     RunCheck();
   } catch (...) {
     // A lookup that could not start will never end the cycle.
-    LookupPending = false;
-    rtl::Application().HandleException();
+    EndLookupWait();
     StartTimer();
+    Errors.ReportException();
   }
   CheckRunning = outer;
+  if (!outer) Errors.PostIfWaiting();
 }
 
 void TSettings::RunCheck() {
@@ -62,11 +68,12 @@ void TSettings::RunCheck() {
     if (entry.empty()) {
       outcome = TOutcome::LookupFailed;
     } else {
-      LookupPending = true;
+      FLookupCycle = FCycle;
+      StartLookupLimit();
       Ping1->DnsLookup(entry);
       // Ends the cycle unless the entry was dotted: then the handler has
       // already run inside the call, and the cycle goes on.
-      if (LookupPending) return;
+      if (AwaitingLookup()) return;
       outcome = TOutcome::PageAddress;
     }
   }
@@ -174,22 +181,53 @@ void TSettings::ApplyProxy() {
 }
 
 void TSettings::Ping1DnsLookupDone(TPing&, std::uint16_t) {
-  if (!LookupPending) return;
-  LookupPending = false;
-  // Comes from the echo component's window, or from inside DnsLookup: an
-  // error must neither reach the component nor skip the timer.
+  if (!AwaitingLookup()) return;
+  if (Ping1->DnsResult().empty()) {
+    FinishLookup(TOutcome::LookupFailed);
+    return;
+  }
+  CurrentIP = Ping1->DnsResult();
+  FinishLookup(TOutcome::LookupAddress);
+}
+
+bool TSettings::AwaitingLookup() const { return FLookupCycle != 0 && FLookupCycle == FCycle; }
+
+void TSettings::StartLookupLimit() {
+  LookupLimit->SetEnabled(false);
+  LookupLimit->SetInterval(kLookupTimeLimit);
+  LookupLimit->SetEnabled(true);
+}
+
+void TSettings::EndLookupWait() {
+  FLookupCycle = 0;
+  LookupLimit->SetEnabled(false);
+}
+
+void TSettings::FinishLookup(TOutcome outcome) {
+  // The limit's tick comes after the lookup has ended or been left.
+  if (!AwaitingLookup()) {
+    LookupLimit->SetEnabled(false);
+    return;
+  }
+  EndLookupWait();
+  // Comes from the echo component's window, from inside DnsLookup or from
+  // the limit's timer: an error must neither reach them nor skip the timer.
   try {
-    if (!Ping1->DnsResult().empty()) {
-      CurrentIP = Ping1->DnsResult();
-      ShowOutcome(TOutcome::LookupAddress);
-    } else {
-      ShowOutcome(TOutcome::LookupFailed);
-    }
+    ShowOutcome(outcome);
     Finish();
   } catch (...) {
-    rtl::Application().HandleException();
     StartTimer();
+    Errors.ReportException();
   }
+}
+
+void TSettings::EndWatch() {
+  // The dialogs may be gone already, and so may members after Ping1: a
+  // lookup cancelled now must not finish a cycle on them.
+  if (Ping1) Ping1->OnDnsLookupDone = nullptr;
+  FLookupCycle = 0;
+  if (LookupLimit) LookupLimit->SetEnabled(false);
+  if (Timer1) Timer1->SetEnabled(false);
 }
 
 void TSettings::ShowOutcome(TOutcome outcome) {
