@@ -504,13 +504,16 @@ void THttpCli::ReceiveData() {
   // (and under Wine most of the cost) of a large download.
   if (FState == hsWaitingBody && FBuffer.Pending() == 0) {
     // Drained here while full pieces keep coming (a bounded number of them,
-    // so that the message loop keeps turning).
-    FBodyBuffer.resize(1024 * 1024);
+    // so that the message loop keeps turning). The buffer starts small, as
+    // a small page needs no megabyte of memory, and doubles up to 1 MiB
+    // while pieces fill it.
+    if (FBodyBuffer.empty()) FBodyBuffer.resize(64 * 1024);
     for (int round = 0; round < 16; ++round) {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;
       BodyPiece(FBodyBuffer.data(), n);
       if (FPhase != TPhase::Running || n < static_cast<int>(FBodyBuffer.size()) || FState != hsWaitingBody) break;
+      if (FBodyBuffer.size() < 1024 * 1024) FBodyBuffer.resize(FBodyBuffer.size() * 2);
       if (DeadlinePassed()) return FailRequest(httpErrorTimeout, TimeoutText());
     }
     return;

@@ -70,7 +70,7 @@ void TSettings::RunCheck() {
     } else {
       FLookupCycle = FCycle;
       StartLookupLimit();
-      Ping1->DnsLookup(entry);
+      EchoComponent().DnsLookup(entry);
       // Ends the cycle unless the entry was dotted: then the handler has
       // already run inside the call, and the cycle goes on.
       if (AwaitingLookup()) return;
@@ -180,13 +180,13 @@ void TSettings::ApplyProxy() {
   }
 }
 
-void TSettings::Ping1DnsLookupDone(TPing&, std::uint16_t) {
+void TSettings::Ping1DnsLookupDone(TPing& sender, std::uint16_t) {
   if (!AwaitingLookup()) return;
-  if (Ping1->DnsResult().empty()) {
+  if (sender.DnsResult().empty()) {
     FinishLookup(TOutcome::LookupFailed);
     return;
   }
-  CurrentIP = Ping1->DnsResult();
+  CurrentIP = sender.DnsResult();
   FinishLookup(TOutcome::LookupAddress);
 }
 
@@ -256,7 +256,8 @@ void TSettings::StartTimer() {
 void TSettings::Edit1Exit() {
   const std::string text = Edit1->Text();
   if (text.empty()) return;
-  Ping1->SetAddress(text);
-  if (Ping1->Ping() == 1 && !Ping1->HostName().empty() && Ping1->HostName() != Ping1->HostIP())
-    Edit6->SetText(Ping1->HostName());
+  TPing& ping = EchoComponent();
+  ping.SetAddress(text);
+  if (ping.Ping() == 1 && !ping.HostName().empty() && ping.HostName() != ping.HostIP())
+    Edit6->SetText(ping.HostName());
 }

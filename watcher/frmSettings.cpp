@@ -58,14 +58,23 @@ void TSettings::CreateComponents() {
   LookupLimit = std::make_unique<rtl::TTimer>(nullptr);
   LookupLimit->SetEnabled(false);
   LookupLimit->SetOnTimer([this] { FinishLookup(TOutcome::LookupFailed); });
-  Ping1 = std::make_unique<TPing>(nullptr);
-  Ping1->SetSize(56);
-  Ping1->SetTimeout(500);
-  Ping1->SetTTL(64);
-  Ping1->SetFlags(0);
-  Ping1->OnDnsLookupDone = [this](TPing& sender, std::uint16_t error) { Ping1DnsLookupDone(sender, error); };
   HttpCli1 = std::make_unique<THttpCli>(nullptr);
   HttpCli1->NoCache = true;
+}
+
+TPing& TSettings::EchoComponent() {
+  // Made at its first use: its socket library and icmp.dll cost the start
+  // time and memory of a watcher that only fetches a page.
+  if (!Ping1) {
+    auto ping = std::make_unique<TPing>(nullptr);
+    ping->SetSize(56);
+    ping->SetTimeout(500);
+    ping->SetTTL(64);
+    ping->SetFlags(0);
+    ping->OnDnsLookupDone = [this](TPing& sender, std::uint16_t error) { Ping1DnsLookupDone(sender, error); };
+    Ping1 = std::move(ping);
+  }
+  return *Ping1;
 }
 
 int TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }

@@ -75,6 +75,7 @@ private:
   std::string GetHTTPFile(const std::string& url);
   void StreamToMemo(std::vector<std::string>& memo, rtl::TMemoryStream& stream);
   void ApplyProxy();
+  TPing& EchoComponent();
   void Ping1DnsLookupDone(TPing& sender, std::uint16_t error);
   bool AwaitingLookup() const;
   void StartLookupLimit();
@@ -127,7 +128,7 @@ private:
   std::unique_ptr<rtl::TTimer> Timer1;
   // Ends a lookup that the resolver leaves waiting.
   std::unique_ptr<rtl::TTimer> LookupLimit;
-  std::unique_ptr<TPing> Ping1;
+  std::unique_ptr<TPing> Ping1;  // made at its first use, by EchoComponent
   std::unique_ptr<THttpCli> HttpCli1;
   // The page's lines; a plain list, since nobody ever sees it.
   std::vector<std::string> Memo1;
