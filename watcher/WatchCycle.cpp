@@ -145,8 +145,10 @@ std::string TSettings::GetHTTPFile(const std::string& url) {
       HttpCli1->Timeout = kFetchTimeLimit;
       HttpCli1->Get();
       fetched = true;
-    } catch (const EHttpException& e) {
-      quitting = e.ErrorCode == httpErrorQuit;
+    } catch (const EHttpException&) {
+      // The exception carries the status (404 for every local failure);
+      // the reason is the client's own error number.
+      quitting = HttpCli1->DoneError() == httpErrorQuit;
     } catch (const std::exception&) {
       // A failed attempt.
     }
