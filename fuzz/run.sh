@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Fresh fuzzing of one target, for a developer (never part of the test run).
 #   bash fuzz/run.sh TARGET MINUTES      e.g. bash fuzz/run.sh http 10
-# TARGET is a corpus folder name: container, names, http, socks, line or tls.
+# TARGET is a corpus folder name: container, names, http, socks, line, tls or hosts.
 # New inputs that reach new code are merged into fuzz/corpus/TARGET. Each
 # crash is copied there as crash-<sha1>, which the test run then replays as
 # a regression test of its own; fix the fault, then commit both.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/prelude.sh"
 
-declare -A binary=([container]=ContainerFuzz [names]=NameFuzz [http]=HttpFuzz [socks]=SocksFuzz [line]=LineFuzz [tls]=TlsFuzz)
+declare -A binary=([container]=ContainerFuzz [names]=NameFuzz [http]=HttpFuzz [socks]=SocksFuzz [line]=LineFuzz [tls]=TlsFuzz [hosts]=HostsFuzz)
 target=${1:-}; minutes=${2:-}
 if [ -z "$target" ] || [ -z "${binary[$target]:-}" ] || ! [[ "$minutes" =~ ^[0-9]+$ ]] || [ "$minutes" -eq 0 ]; then
   echo "usage: bash fuzz/run.sh TARGET MINUTES   (TARGET: ${!binary[*]})" >&2

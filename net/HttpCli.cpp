@@ -491,14 +491,17 @@ void THttpCli::ReceiveData() {
   // the cost) of a large download.
   if (FReader.ReadingBody()) {
     // Drained here while full pieces keep coming (a bounded number of them,
-    // so that the message loop keeps turning).
-    FBodyBuffer.resize(1024 * 1024);
+    // so that the message loop keeps turning). The buffer starts small, as
+    // a small page needs no megabyte of memory, and doubles up to 1 MiB
+    // while pieces fill it.
+    if (FBodyBuffer.empty()) FBodyBuffer.resize(64 * 1024);
     for (int round = 0; round < 16; ++round) {
       const int n = FSocket->Receive(FBodyBuffer.data(), static_cast<int>(FBodyBuffer.size()));
       if (n <= 0) break;
       FReader.Put(FBodyBuffer.data(), static_cast<size_t>(n));
       TakeReplyEvents(false);
       if (FPhase != TPhase::Running || n < static_cast<int>(FBodyBuffer.size()) || !FReader.ReadingBody()) break;
+      if (FBodyBuffer.size() < 1024 * 1024) FBodyBuffer.resize(FBodyBuffer.size() * 2);
       if (DeadlinePassed()) return FailRequest(THttpError::Timeout, TimeoutText());
     }
     return;

@@ -1,5 +1,5 @@
 // The settings window's publishing of a changed address: the host line in
-// the Windows hosts file, then the text file with the address alone.
+// the Windows hosts file, and the text file with the address alone.
 
 #include <windows.h>
 
@@ -12,6 +12,7 @@
 #include "rtl/win32/SystemFiles.h"
 #include "watcher/core/HostsFile.h"
 #include "watcher/core/IpAddress.h"
+#include "watcher/FileReplace.h"
 #include "watcher/core/RunEntry.h"
 #include "watcher/frmSettings.h"
 
@@ -30,41 +31,24 @@ std::string ReadWholeFile(const std::string& path) {
   return content;
 }
 
-void WriteWholeFile(rtl::TStream& file, const std::string& content) {
-  if (!content.empty()) file.WriteBuffer(content.data(), static_cast<std::int32_t>(content.size()));
-}
-
-// Writes a new file beside Path and then puts it in Path's place, so that
-// Path is either the old file or the new one, never half of either.
-void ReplaceFile(const std::string& path, const std::string& content) {
-  const std::string temporary = rtl::NewTempFileName(rtl::ExtractFilePath(path), "orv");
-  if (temporary.empty())
-    throw rtl::EFCreateError("Cannot create a file beside " + path + ": " +
-                             rtl::FileErrorText(rtl::LastFileError()));
-  try {
-    {
-      rtl::TFileStream file(temporary, rtl::FileStreamMode::Create);
-      WriteWholeFile(file, content);
-      ::FlushFileBuffers(reinterpret_cast<HANDLE>(file.Handle()));
-    }
-    if (!rtl::FileRename(temporary, path)) {
-      const int error = rtl::LastFileError();
-      throw rtl::EInOutError("Cannot replace " + path + ": " + rtl::FileErrorText(error), error);
-    }
-  } catch (...) {
-    rtl::FileDelete(temporary);
-    throw;
-  }
-}
-
 }  // namespace
 
 void TSettings::UpdateIP() {
-  // The hosts step comes first; its error leaves the text file unwritten.
-  if (CheckBox1->Enabled() && CheckBox1->Checked()) UpdateHostsFile();
+  // The steps stand apart: a hosts file closed to the user must not keep
+  // the address from the text file. Each error is shown once, later.
+  if (CheckBox1->Enabled() && CheckBox1->Checked()) {
+    try {
+      UpdateHostsFile();
+    } catch (...) {
+      Errors.ReportException();
+    }
+  }
   if (CheckBox2->Checked()) {
-    rtl::TFileStream file(Edit5->Text(), rtl::FileStreamMode::Create);
-    WriteWholeFile(file, CurrentIP);
+    try {
+      UpdateTextFile();
+    } catch (...) {
+      Errors.ReportException();
+    }
   }
 }
 
@@ -80,8 +64,10 @@ void TSettings::UpdateHostsFile() {
   if (!rtl::FileExists(path)) return;
   const std::string line =
       HostLine(address, hostName, ChooseText("Modified by Orvandel", "Verändert von Orvandel"));
-  ReplaceFile(path, RewriteHosts(ReadWholeFile(path), hostName, line));
+  ReplaceFileContent(path, RewriteHosts(ReadWholeFile(path), hostName, line));
 }
+
+void TSettings::UpdateTextFile() { ReplaceFileContent(Edit5->Text(), CurrentIP); }
 
 void TSettings::WarnAboutHostName() {
   if (!CheckBox1->Enabled() || !CheckBox1->Checked()) return;

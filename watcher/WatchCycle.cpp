@@ -22,6 +22,8 @@ constexpr int kPingAttempts = 4;
 // A hostile page can neither fill the memory nor hold the watch for long.
 constexpr std::int64_t kPageLimit = 1024 * 1024;
 constexpr int kFetchTimeLimit = 30000;
+// A lookup that the resolver leaves waiting longer ends as a failed one.
+constexpr unsigned kLookupTimeLimit = 30000;
 
 }  // namespace
 
@@ -38,17 +40,21 @@ void TSettings::CheckIP() {
   // not start a second cycle while this one waits in Get. The nested cycle
   // of the intranet check runs inside this one.
   Timer1->SetEnabled(false);
+  // From here on the end of a lookup that an earlier cycle started
+  // changes nothing.
+  if (++FCycle == 0) ++FCycle;
   const bool outer = CheckRunning;
   CheckRunning = true;
   try {
     RunCheck();
   } catch (...) {
     // A lookup that could not start will never end the cycle.
-    LookupPending = false;
-    rtl::Application().HandleException();
+    EndLookupWait();
     StartTimer();
+    Errors.ReportException();
   }
   CheckRunning = outer;
+  if (!outer) Errors.PostIfWaiting();
 }
 
 void TSettings::RunCheck() {
@@ -62,11 +68,12 @@ void TSettings::RunCheck() {
     if (entry.empty()) {
       outcome = TOutcome::LookupFailed;
     } else {
-      LookupPending = true;
-      Ping1->DnsLookup(entry);
+      FLookupCycle = FCycle;
+      StartLookupLimit();
+      EchoComponent().DnsLookup(entry);
       // Ends the cycle unless the entry was dotted: then the handler has
       // already run inside the call, and the cycle goes on.
-      if (LookupPending) return;
+      if (AwaitingLookup()) return;
       outcome = TOutcome::PageAddress;
     }
   }
@@ -138,8 +145,10 @@ std::string TSettings::GetHTTPFile(const std::string& url) {
       HttpCli1->Timeout = kFetchTimeLimit;
       HttpCli1->Get();
       fetched = true;
-    } catch (const EHttpException& e) {
-      quitting = e.ErrorCode == httpErrorQuit;
+    } catch (const EHttpException&) {
+      // The exception carries the status (404 for every local failure);
+      // the reason is the client's own error number.
+      quitting = HttpCli1->DoneError() == httpErrorQuit;
     } catch (const std::exception&) {
       // A failed attempt.
     }
@@ -173,23 +182,54 @@ void TSettings::ApplyProxy() {
   }
 }
 
-void TSettings::Ping1DnsLookupDone(TPing&, std::uint16_t) {
-  if (!LookupPending) return;
-  LookupPending = false;
-  // Comes from the echo component's window, or from inside DnsLookup: an
-  // error must neither reach the component nor skip the timer.
+void TSettings::Ping1DnsLookupDone(TPing& sender, std::uint16_t) {
+  if (!AwaitingLookup()) return;
+  if (sender.DnsResult().empty()) {
+    FinishLookup(TOutcome::LookupFailed);
+    return;
+  }
+  CurrentIP = sender.DnsResult();
+  FinishLookup(TOutcome::LookupAddress);
+}
+
+bool TSettings::AwaitingLookup() const { return FLookupCycle != 0 && FLookupCycle == FCycle; }
+
+void TSettings::StartLookupLimit() {
+  LookupLimit->SetEnabled(false);
+  LookupLimit->SetInterval(kLookupTimeLimit);
+  LookupLimit->SetEnabled(true);
+}
+
+void TSettings::EndLookupWait() {
+  FLookupCycle = 0;
+  LookupLimit->SetEnabled(false);
+}
+
+void TSettings::FinishLookup(TOutcome outcome) {
+  // The limit's tick comes after the lookup has ended or been left.
+  if (!AwaitingLookup()) {
+    LookupLimit->SetEnabled(false);
+    return;
+  }
+  EndLookupWait();
+  // Comes from the echo component's window, from inside DnsLookup or from
+  // the limit's timer: an error must neither reach them nor skip the timer.
   try {
-    if (!Ping1->DnsResult().empty()) {
-      CurrentIP = Ping1->DnsResult();
-      ShowOutcome(TOutcome::LookupAddress);
-    } else {
-      ShowOutcome(TOutcome::LookupFailed);
-    }
+    ShowOutcome(outcome);
     Finish();
   } catch (...) {
-    rtl::Application().HandleException();
     StartTimer();
+    Errors.ReportException();
   }
+}
+
+void TSettings::EndWatch() {
+  // The dialogs may be gone already, and so may members after Ping1: a
+  // lookup cancelled now must not finish a cycle on them.
+  if (Ping1) Ping1->OnDnsLookupDone = nullptr;
+  FLookupCycle = 0;
+  if (LookupLimit) LookupLimit->SetEnabled(false);
+  if (Timer1) Timer1->SetEnabled(false);
 }
 
 void TSettings::ShowOutcome(TOutcome outcome) {
@@ -218,7 +258,8 @@ void TSettings::StartTimer() {
 void TSettings::Edit1Exit() {
   const std::string text = Edit1->Text();
   if (text.empty()) return;
-  Ping1->SetAddress(text);
-  if (Ping1->Ping() == 1 && !Ping1->HostName().empty() && Ping1->HostName() != Ping1->HostIP())
-    Edit6->SetText(Ping1->HostName());
+  TPing& ping = EchoComponent();
+  ping.SetAddress(text);
+  if (ping.Ping() == 1 && !ping.HostName().empty() && ping.HostName() != ping.HostIP())
+    Edit6->SetText(ping.HostName());
 }

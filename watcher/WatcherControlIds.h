@@ -13,6 +13,8 @@ constexpr const char* kInstanceMutexName = "Local\\Tarvik.Orvandel.Instance";
 // The tray icon's id and callback message.
 constexpr unsigned kTrayIconID = 100;
 constexpr unsigned kTrayCallbackMessage = 0x0400 + 20;  // WM_USER + 20
+// Posted by the settings window to itself: an error waits to be shown.
+constexpr unsigned kShowErrorMessage = 0x0400 + 21;
 
 enum SettingsControlId {
   idGroupBox1 = 1001, idGroupBox2, idGroupBox3,

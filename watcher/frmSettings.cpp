@@ -30,7 +30,10 @@ void SetFieldEnabled(rtl::TEdit& edit, bool enabled) {
 
 }  // namespace
 
-TSettings::TSettings(rtl::TComponent* owner) : rtl::TForm(owner) {
+TSettings::TSettings(rtl::TComponent* owner)
+    : rtl::TForm(owner),
+      Errors([this] { return HandleAllocated() && ::PostMessageA(Handle(), kShowErrorMessage, 0, 0) != FALSE; },
+             [this] { return CheckRunning; }) {
   IsMainForm = true;
   CreateFormWindow(kSettingsFormClass, 441, 312, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
                    nullptr);
@@ -45,21 +48,33 @@ TSettings::TSettings(rtl::TComponent* owner) : rtl::TForm(owner) {
   FormCreate();
 }
 
-TSettings::~TSettings() = default;
+TSettings::~TSettings() { EndWatch(); }
 
 void TSettings::CreateComponents() {
   Timer1 = std::make_unique<rtl::TTimer>(nullptr);
   Timer1->SetEnabled(false);
   Timer1->SetInterval(5000);
   Timer1->SetOnTimer([this] { Timer1Timer(); });
-  Ping1 = std::make_unique<TPing>(nullptr);
-  Ping1->SetSize(56);
-  Ping1->SetTimeout(500);
-  Ping1->SetTTL(64);
-  Ping1->SetFlags(0);
-  Ping1->OnDnsLookupDone = [this](TPing& sender, std::uint16_t error) { Ping1DnsLookupDone(sender, error); };
+  LookupLimit = std::make_unique<rtl::TTimer>(nullptr);
+  LookupLimit->SetEnabled(false);
+  LookupLimit->SetOnTimer([this] { FinishLookup(TOutcome::LookupFailed); });
   HttpCli1 = std::make_unique<THttpCli>(nullptr);
   HttpCli1->NoCache = true;
+}
+
+TPing& TSettings::EchoComponent() {
+  // Made at its first use: its socket library and icmp.dll cost the start
+  // time and memory of a watcher that only fetches a page.
+  if (!Ping1) {
+    auto ping = std::make_unique<TPing>(nullptr);
+    ping->SetSize(56);
+    ping->SetTimeout(500);
+    ping->SetTTL(64);
+    ping->SetFlags(0);
+    ping->OnDnsLookupDone = [this](TPing& sender, std::uint16_t error) { Ping1DnsLookupDone(sender, error); };
+    Ping1 = std::move(ping);
+  }
+  return *Ping1;
 }
 
 int TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }
@@ -81,7 +96,7 @@ void TSettings::FormCreate() {
       CheckBox3->SetStrikeOut(true);
     }
     TaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
-    LookupPending = false;
+    FLookupCycle = 0;
     HttpCli1->Agent = "Orvandel (Version " + GetVersion() + ")";
     SetCaption(Caption() + " " + GetVersion());
     SetCaptions();
@@ -93,13 +108,13 @@ void TSettings::FormCreate() {
       SetFieldEnabled(*Edit6, false);
     }
   } catch (...) {
-    rtl::Application().HandleException();
+    Errors.ReportException();
     return;
   }
   try {
     LoadSettings();
   } catch (...) {
-    rtl::Application().HandleException();
+    Errors.ReportException();
   }
   try {
     if (!CheckBox4->Checked()) {
@@ -110,7 +125,7 @@ void TSettings::FormCreate() {
       WriteLocation("");
     }
   } catch (...) {
-    rtl::Application().HandleException();
+    Errors.ReportException();
   }
 }
 
@@ -149,13 +164,19 @@ LRESULT TSettings::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       Show();
       BringToFront();
     }
+  } else if (message == kShowErrorMessage) {
+    Errors.ShowWaiting();
+    return 0;
   } else if (TaskbarCreatedMsg != 0 && message == TaskbarCreatedMsg) {
     TrayData.Add();
   }
   return rtl::TForm::WndProc(message, wParam, lParam);
 }
 
-void TSettings::FormClose() { TrayData.Delete(Images.Image(1)); }
+void TSettings::FormClose() {
+  EndWatch();
+  TrayData.Delete(Images.Image(1));
+}
 
 bool TSettings::ShortCut(WPARAM key) {
   if (key != VK_F1) return false;
@@ -178,13 +199,23 @@ bool TSettings::AskHiddenMode() {
 
 void TSettings::BitBtn1Click() {
   Hide();
-  SaveSettings();
-  MaintainRunEntry();
-  if (CheckBox4->Checked()) {
-    TrayData.Delete(Images.Image(1));
-    WriteLocation("Searching");
-  } else {
-    WriteLocation("");
+  // A registry that refuses must not leave the watch stopped: the cycle
+  // runs all the same, and the error is shown after it.
+  try {
+    SaveSettings();
+    MaintainRunEntry();
+  } catch (...) {
+    Errors.ReportException();
+  }
+  try {
+    if (CheckBox4->Checked()) {
+      TrayData.Delete(Images.Image(1));
+      WriteLocation("Searching");
+    } else {
+      WriteLocation("");
+    }
+  } catch (...) {
+    Errors.ReportException();
   }
   CheckIP();
 }
@@ -194,7 +225,7 @@ void TSettings::BitBtn2Click() {
   Hide();
   // A tick while the window was open stopped the timer; a running cycle or
   // lookup starts it itself when it ends.
-  if (!CheckRunning && !LookupPending) StartTimer();
+  if (!CheckRunning && !AwaitingLookup()) StartTimer();
 }
 
 void TSettings::BitBtn3Click() { Exit1Click(); }

@@ -17,6 +17,7 @@
 #include "ui/BarMenus.h"
 #include "ui/Spin.h"
 #include "watcher/core/WatchOutcome.h"
+#include "watcher/ErrorBox.h"
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
 
@@ -32,9 +33,14 @@ public:
   TProxy* Proxy = nullptr;
   TInfos* Infos = nullptr;
 
-  // One watch cycle. An error that escapes it is shown once and the timer
-  // starts again, so it never throws and never leaves the watch stopped.
+  // One watch cycle. An error that escapes it starts the timer again and
+  // is shown afterwards, so it never throws and never leaves the watch
+  // stopped.
   void CheckIP();
+  // The end of the watch: no timer ticks any more, and a lookup that is
+  // still under way ends without running the cycle's handler. Run when the
+  // window closes and again when it is destroyed.
+  void EndWatch();
 
   void LoadSettings();
   void UpdateControls();
@@ -69,7 +75,12 @@ private:
   std::string GetHTTPFile(const std::string& url);
   void StreamToMemo(std::vector<std::string>& memo, rtl::TMemoryStream& stream);
   void ApplyProxy();
+  TPing& EchoComponent();
   void Ping1DnsLookupDone(TPing& sender, std::uint16_t error);
+  bool AwaitingLookup() const;
+  void StartLookupLimit();
+  void EndLookupWait();
+  void FinishLookup(TOutcome outcome);
   void ShowOutcome(TOutcome outcome);
   void Finish();
   void StartTimer();
@@ -77,6 +88,7 @@ private:
   // Publishing (Publish.cpp).
   void UpdateIP();
   void UpdateHostsFile();
+  void UpdateTextFile();
   void WarnAboutHostName();
 
   void BitBtn1Click();
@@ -114,13 +126,19 @@ private:
   UINT TaskbarCreatedMsg = 0;
 
   std::unique_ptr<rtl::TTimer> Timer1;
-  std::unique_ptr<TPing> Ping1;
+  // Ends a lookup that the resolver leaves waiting.
+  std::unique_ptr<rtl::TTimer> LookupLimit;
+  std::unique_ptr<TPing> Ping1;  // made at its first use, by EchoComponent
   std::unique_ptr<THttpCli> HttpCli1;
   // The page's lines; a plain list, since nobody ever sees it.
   std::vector<std::string> Memo1;
   std::string CurrentIP, PublishedIP;
-  bool LookupPending = false;
+  // Each cycle has a number; a lookup belongs to the cycle that started it
+  // and counts only while that cycle is the latest (0: none is awaited).
+  unsigned FCycle = 0;
+  unsigned FLookupCycle = 0;
   bool CheckRunning = false;
+  TErrorBox Errors;
   // The outcome that the next Finish shows.
   TOutcomeView FOutcome;
 };

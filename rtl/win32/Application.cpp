@@ -69,16 +69,28 @@ void TApplication::Terminate() {
   ::PostQuitMessage(0);
 }
 
-void TApplication::HandleException() noexcept {
+bool TApplication::CurrentExceptionText(std::string& text) noexcept {
   try {
-    throw;
-  } catch (const EAbort&) {
-    // The silent cancellation ends the handler and shows nothing.
-  } catch (const std::exception& e) {
-    ShowException(e.what());
+    try {
+      throw;
+    } catch (const EAbort&) {
+      // The silent cancellation ends the handler and shows nothing.
+      return false;
+    } catch (const std::exception& e) {
+      text = e.what();
+    } catch (...) {
+      text = "Unknown exception";
+    }
   } catch (...) {
-    ShowException("Unknown exception");
+    // No room for the text; this one fits a string's own buffer.
+    text = "Out of memory";
   }
+  return true;
+}
+
+void TApplication::HandleException() noexcept {
+  std::string text;
+  if (CurrentExceptionText(text)) ShowException(text);
 }
 
 void TApplication::ShowException(const std::string& message) noexcept {

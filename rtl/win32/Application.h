@@ -42,6 +42,9 @@ public:
 
   // Call from a catch block. Never throws.
   void HandleException() noexcept;
+  // Call from a catch block: the text that HandleException would show, or
+  // false for the silent cancellation. Never throws.
+  static bool CurrentExceptionText(std::string& text) noexcept;
   // Shows Message the way an exception is shown.
   void ShowException(const std::string& message) noexcept;
 

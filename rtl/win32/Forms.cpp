@@ -87,6 +87,9 @@ int TForm::ShowModal() {
 
 void TForm::Close() { ::SendMessageA(Handle(), WM_CLOSE, 0, 0); }
 
+// Centring moves a window and nothing more: a window made hidden at start
+// must not become the active one (it would take the activation from the
+// user's program, and start the input method's machinery early).
 void TForm::CenterOnScreen() {
   RECT r;
   ::GetWindowRect(Handle(), &r);
@@ -94,7 +97,7 @@ void TForm::CenterOnScreen() {
   ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
   const int w = r.right - r.left, h = r.bottom - r.top;
   ::SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::CenterOver(HWND other) {
@@ -104,7 +107,7 @@ void TForm::CenterOver(HWND other) {
   ::GetWindowRect(other, &o);
   const int w = r.right - r.left, h = r.bottom - r.top;
   ::SetWindowPos(Handle(), nullptr, o.left + (o.right - o.left - w) / 2, o.top + (o.bottom - o.top - h) / 2,
-                 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+                 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 HWND TForm::ActiveControl() const {

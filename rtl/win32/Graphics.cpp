@@ -96,7 +96,13 @@ SIZE BitmapSize(HBITMAP bitmap) {
 
 void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF textColour) {
   const SIZE size = BitmapSize(bitmap);
-  if (size.cx <= 0 || size.cy <= 0) return;
+  DrawTransparentBitmap(dc, bitmap, {x, y, x + size.cx, y + size.cy}, textColour);
+}
+
+void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, const RECT& target, COLORREF textColour) {
+  const SIZE size = BitmapSize(bitmap);
+  const int width = target.right - target.left, height = target.bottom - target.top;
+  if (size.cx <= 0 || size.cy <= 0 || width <= 0 || height <= 0) return;
   MemoryDC source(dc), colour(dc), mask(dc);
   if (!source.Get() || !colour.Get() || !mask.Get()) return;
   Bitmap colourBits(::CreateCompatibleBitmap(dc, size.cx, size.cy));
@@ -117,8 +123,12 @@ void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF textCo
   ::BitBlt(colour.Get(), 0, 0, size.cx, size.cy, mask.Get(), 0, 0, SRCAND);
   const COLORREF oldBk = ::SetBkColor(dc, RGB(255, 255, 255));
   const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
-  ::BitBlt(dc, x, y, size.cx, size.cy, mask.Get(), 0, 0, SRCAND);
-  ::BitBlt(dc, x, y, size.cx, size.cy, colour.Get(), 0, 0, SRCPAINT);
+  // Mask and picture stretched alike, pixel for pixel (no halftone mixing
+  // of the transparent colour into its neighbours).
+  const int oldMode = ::SetStretchBltMode(dc, COLORONCOLOR);
+  ::StretchBlt(dc, target.left, target.top, width, height, mask.Get(), 0, 0, size.cx, size.cy, SRCAND);
+  ::StretchBlt(dc, target.left, target.top, width, height, colour.Get(), 0, 0, size.cx, size.cy, SRCPAINT);
+  ::SetStretchBltMode(dc, oldMode);
   ::SetBkColor(dc, oldBk);
   ::SetTextColor(dc, oldText);
 }
@@ -178,8 +188,8 @@ void TBitmap::Draw(HDC dc, int x, int y) const {
 
 void TBitmap::StretchDraw(HDC dc, const RECT& r) const {
   if (Empty()) return;
-  if (Transparent && r.right - r.left == FWidth && r.bottom - r.top == FHeight) {
-    DrawTransparentBitmap(dc, Handle(), r.left, r.top, ::GetTextColor(dc));
+  if (Transparent) {
+    DrawTransparentBitmap(dc, Handle(), r, ::GetTextColor(dc));
     return;
   }
   MemoryDC source(dc);

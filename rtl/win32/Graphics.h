@@ -99,6 +99,8 @@ inline BITMAPINFO Dib32Info(int width, int height) {
 // colour are left out. A monochrome bitmap is drawn in TextColour on the
 // colour of its set bits' background.
 void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, int x, int y, COLORREF textColour);
+// The same, stretched over Target.
+void DrawTransparentBitmap(HDC dc, HBITMAP bitmap, const RECT& target, COLORREF textColour);
 SIZE BitmapSize(HBITMAP bitmap);
 
 class TBitmap {
@@ -121,8 +123,8 @@ public:
   std::uint32_t* Bits() const { return FBits; }
 
   bool Transparent = false;
-  // At (X, Y) in its own size, leaving out its transparent colour when
-  // Transparent is set.
+  // At (X, Y) in its own size, or stretched over R, leaving out its
+  // transparent colour when Transparent is set.
   void Draw(HDC dc, int x, int y) const;
   void StretchDraw(HDC dc, const RECT& r) const;
 

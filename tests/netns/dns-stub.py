@@ -9,7 +9,8 @@ network namespace. Arguments are NAME=ADDRESS pairs:
   NAME=silent          never answered: a lookup of it stays pending until
                        the resolver gives up.
 
-Every other question gets "no such name"."""
+Every other question gets "no such name". Every question is logged as
+"query NAME ID", the ID telling a new lookup from a resend."""
 import socket
 import struct
 import sys
@@ -60,6 +61,7 @@ def main():
         if len(packet) < 12:
             continue
         name, end = question_name(packet, 12)
+        print(f"query {name} {struct.unpack('>H', packet[:2])[0]}", flush=True)
         if name in silent:
             continue
         if name in waiting:

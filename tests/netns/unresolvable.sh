@@ -4,7 +4,8 @@
 # runs a name server on that namespace's loopback. It knows one name, holds
 # the answers for a few others until the test releases them, never answers
 # one, and answers "no such name" for every other, so no question leaves the
-# machine.
+# machine. For the watcher, the resolver then waits for the name never
+# answered longer than the watcher's own limit.
 # Needs root (or the right to make namespaces); exits 77 (skipped) without.
 # Usage: unresolvable.sh WIN32_TESTS.EXE NETPROBE.EXE [WATCHER_E2E_TESTS.EXE]
 set -uo pipefail
@@ -27,6 +28,7 @@ SILENT=silent.orvandel.test
 # needs one: a released name is answered at once afterwards)
 HELD="held1.orvandel.test=127.0.0.11,held2.orvandel.test=127.0.0.12,held3.orvandel.test=127.0.0.13"
 HELD="$HELD,held4.orvandel.test=127.0.0.14,held5.orvandel.test=127.0.0.15,held6.orvandel.test=127.0.0.16"
+WATCHER_HELD=heldw.orvandel.test
 WORK=$(mktemp -d)
 DNS_PID=""
 cleanup() {
@@ -42,7 +44,7 @@ printf 'nameserver 127.0.0.1\noptions timeout:5 attempts:2\n' >"$WORK/resolv.con
 mount --bind "$WORK/resolv.conf" /etc/resolv.conf || skip "resolv.conf cannot be replaced"
 held_args=()
 IFS=, read -ra pairs <<<"$HELD"
-for pair in "${pairs[@]}"; do held_args+=("$pair/held"); done
+for pair in "${pairs[@]}" "$WATCHER_HELD=127.0.0.9"; do held_args+=("$pair/held"); done
 python3 "$ROOT/tests/netns/dns-stub.py" 127.0.0.1 53 "$KNOWN=127.0.0.1" "$SILENT=silent" "${held_args[@]}" \
   >"$WORK/dns.log" 2>&1 &
 DNS_PID=$!
@@ -68,6 +70,15 @@ check "netprobe get" "netprobe: 404 can't resolve hostname to IP address rc=1" \
 if [ -n "${3:-}" ]; then
   check_gtest_case "watcher's static name that does not resolve" "$3" WatcherCycle.StaticNameThatDoesNotResolve \
     ORV_UNRESOLVABLE_NAME=$UNKNOWN
+  # One try of 30 s, then one of 60: the resolver outlasts the watcher's
+  # own limit by far. The test reads the name server's log (drive Z: is /).
+  printf 'nameserver 127.0.0.1\noptions timeout:30 attempts:2\n' >"$WORK/resolv-slow.conf"
+  # Off first: a mount on top would pin the first file, which then cannot be removed.
+  umount /etc/resolv.conf && mount --bind "$WORK/resolv-slow.conf" /etc/resolv.conf ||
+    skip "resolv.conf cannot be replaced again"
+  check_gtest_case "watcher's lookups that end late or never" "$3" 'WatcherLookup.*' \
+    ORV_SILENT_NAME=$SILENT ORV_HELD_NAME=$WATCHER_HELD ORV_RELEASE_NAME=release.$WATCHER_HELD \
+    ORV_DNS_LOG="Z:${WORK//\//\\}\\dns.log"
 fi
 
 check_summary "unresolvable names: "

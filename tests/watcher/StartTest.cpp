@@ -92,6 +92,7 @@ TEST_F(Watcher, LaterStartStaysInTheTray) {
   StartKnown();
   ASSERT_TRUE(WaitForTrayStart());
   EXPECT_FALSE(::IsWindowVisible(Settings()));
+  EXPECT_NE(Settings(), ::GetForegroundWindow()) << "a hidden window is never made the active one";
   EXPECT_TRUE(StartOrFirstOutcome(StringValue(kSettingsKey, "Location"), "Searching"));
 }
 

@@ -99,6 +99,19 @@ TEST(BarMenuPaint, BarParts) {
          m.Bar().BarBackPicture().SetDrawStyle(ui::dsTile);
        },
        [&](const Painted& p) { EXPECT_EQ(start, p.canvas->At(12, 0)); }},
+      {"a transparent stretched one lets it through where its colour is",
+       [&](TBcBarPopupMenu& m) {
+         // Left column blue, the transparent colour (bottom left); right red.
+         rtl::TBitmap& picture = m.Bar().BarBackPicture().Picture();
+         SolidPicture(picture, 2, 2, blue);
+         picture.Bits()[1] = picture.Bits()[3] = 0xFF0000;
+         m.Bar().BarBackPicture().SetDrawStyle(ui::dsStretch);
+       },
+       [&](const Painted& p) {
+         EXPECT_EQ(start, p.canvas->At(3, 0));
+         EXPECT_EQ(0, p.canvas->Count({0, 0, 25, p.height()}, blue));
+         EXPECT_EQ(red, p.canvas->At(20, p.height() - 1));
+       }},
       {"a normal background at its place",
        [&](TBcBarPopupMenu& m) {
          SolidPicture(m.Bar().BarBackPicture().Picture(), 4, 4, red);

@@ -1,5 +1,7 @@
 #include "watcher/core/HostsFile.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "watcher/core/PageText.h"
@@ -32,33 +34,93 @@ std::string HostLine(const std::string& address, const std::string& hostName, co
   return address + "\t" + hostName + "\t# " + comment;
 }
 
-bool LineNamesHost(const std::string& line, const std::string& hostName) {
-  const std::string fields = line.substr(0, line.find('#'));
+namespace {
+
+struct Field {
+  std::string::size_type Begin, End;
+};
+
+// The fields of the line before any '#': the address first, then the names.
+std::vector<Field> Fields(const std::string& line) {
+  const std::string::size_type limit = std::min(line.find('#'), line.size());
+  std::vector<Field> fields;
   std::string::size_type at = 0;
-  bool addressSeen = false;
-  while (at < fields.size()) {
-    while (at < fields.size() && IsFieldSeparator(fields[at])) ++at;
-    if (at >= fields.size()) break;
+  while (at < limit) {
+    while (at < limit && IsFieldSeparator(line[at])) ++at;
+    if (at >= limit) break;
     std::string::size_type end = at;
-    while (end < fields.size() && !IsFieldSeparator(fields[end])) ++end;
-    if (addressSeen && SameName(fields.substr(at, end - at), hostName)) return true;
-    addressSeen = true;
+    while (end < limit && !IsFieldSeparator(line[end])) ++end;
+    fields.push_back({at, end});
     at = end;
   }
+  return fields;
+}
+
+bool IsHost(const std::string& line, const Field& field, const std::string& hostName) {
+  return SameName(line.substr(field.Begin, field.End - field.Begin), hostName);
+}
+
+}  // namespace
+
+bool LineNamesHost(const std::string& line, const std::string& hostName) {
+  const std::vector<Field> fields = Fields(line);
+  for (std::size_t i = 1; i < fields.size(); ++i)
+    if (IsHost(line, fields[i], hostName)) return true;
   return false;
 }
 
-std::string RewriteHosts(const std::string& content, const std::string& hostName, const std::string& hostLine) {
-  std::vector<std::string> lines = SplitLines(content);
-  const bool endsWithLineEnd = content.empty() || content.back() == '\n' || content.back() == '\r';
-  bool replaced = false;
-  for (std::string& line : lines) {
-    if (!LineNamesHost(line, hostName)) continue;
-    line = hostLine;
-    replaced = true;
+bool LineHasNames(const std::string& line) { return Fields(line).size() > 1; }
+
+std::string LineWithoutHost(const std::string& line, const std::string& hostName) {
+  const std::vector<Field> fields = Fields(line);
+  // Which bytes go: a host field with the blanks up to the next field; the
+  // last field with the blanks since the last name that stays, so that a
+  // comment keeps its distance and no blank is left at the end.
+  std::vector<bool> dropped(line.size(), false);
+  std::string::size_type keptEnd = fields.empty() ? 0 : fields[0].End;
+  for (std::size_t i = 1; i < fields.size(); ++i) {
+    if (!IsHost(line, fields[i], hostName)) {
+      keptEnd = fields[i].End;
+      continue;
+    }
+    const bool last = i + 1 == fields.size();
+    const std::string::size_type from = last ? keptEnd : fields[i].Begin;
+    const std::string::size_type to = last ? fields[i].End : fields[i + 1].Begin;
+    std::fill(dropped.begin() + static_cast<std::ptrdiff_t>(from), dropped.begin() + static_cast<std::ptrdiff_t>(to),
+              true);
   }
-  if (!replaced) lines.push_back(hostLine);
-  std::string text = JoinLines(lines);
-  if (!endsWithLineEnd) text.erase(text.size() - 2);
+  std::string out;
+  for (std::string::size_type i = 0; i < line.size(); ++i)
+    if (!dropped[i]) out += line[i];
+  return out;
+}
+
+std::string RewriteHosts(const std::string& content, const std::string& hostName, const std::string& hostLine) {
+  const std::vector<std::string> lines = SplitLines(content);
+  const bool endsWithLineEnd = content.empty() || content.back() == '\n' || content.back() == '\r';
+  std::vector<std::string> out;
+  out.reserve(lines.size() + 1);
+  bool placed = false;
+  // Whether the last line out stands for the last line in, which may lack
+  // its line end; a dropped last line leaves the one before with its own.
+  bool lastStays = true;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::size_t before = out.size();
+    if (!LineNamesHost(lines[i], hostName)) {
+      out.push_back(lines[i]);
+    } else {
+      if (!placed) out.push_back(hostLine);
+      placed = true;
+      std::string rest = LineWithoutHost(lines[i], hostName);
+      if (LineHasNames(rest)) out.push_back(std::move(rest));
+    }
+    lastStays = out.size() > before;
+  }
+  if (!placed) {
+    out.push_back(hostLine);
+    lastStays = true;
+  }
+  std::string text = JoinLines(out);
+  if (!endsWithLineEnd && lastStays) text.erase(text.size() - 2);
   return text;
 }

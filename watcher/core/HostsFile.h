@@ -16,9 +16,21 @@ std::string HostLine(const std::string& address, const std::string& hostName, co
 // before any '#') is HostName, comparing a to z without regard to case.
 bool LineNamesHost(const std::string& line, const std::string& hostName);
 
-// The file with every line that names HostName replaced by HostLine, or
-// HostLine appended when none did. Line ends of the forms CR LF, LF and CR
-// all become CR LF; the result ends with a line end exactly when Content
-// did, except that an empty file becomes HostLine and CR LF. Every other
-// byte is kept.
+// The line without HostName among its name fields: each such field goes
+// with the blanks that part it from the next name (or, for the last name,
+// from the one before). Every other byte stays as it was.
+std::string LineWithoutHost(const std::string& line, const std::string& hostName);
+
+// True when the line has a name field at all.
+bool LineHasNames(const std::string& line);
+
+// The file with HostName on exactly one line, HostLine, which stands where
+// the first line that named HostName stood (or at the end when none did).
+// A line that named it beside other names keeps them, its address and its
+// comment, and follows the host line's place; a line that named it alone is
+// dropped. Lines that do not name it are kept byte for byte. Line ends of
+// the forms CR LF, LF and CR all become CR LF; the result ends with a line
+// end exactly when Content did, except that an empty file becomes HostLine
+// and CR LF, and that a dropped last line leaves the line before it with
+// its line end.
 std::string RewriteHosts(const std::string& content, const std::string& hostName, const std::string& hostLine);

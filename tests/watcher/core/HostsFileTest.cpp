@@ -35,6 +35,29 @@ TEST(HostsFile, RewritesMatchTheGoldenFiles) {
   }
 }
 
+TEST(HostsFile, OtherNamesOnTheHostsLinesKeepTheirAddress) {
+  const std::string host = "80.1.2.3\tserver\t# new";
+  const struct {
+    const char* in;
+    const char* out;
+  } cases[] = {
+      {"10.9.9.9  server alias2 # office\r\n", "80.1.2.3\tserver\t# new\r\n10.9.9.9  alias2 # office\r\n"},
+      {"10.9.9.9 alias2\tSERVER # office", "80.1.2.3\tserver\t# new\r\n10.9.9.9 alias2 # office"},
+      {"10.9.9.9 a server b server", "80.1.2.3\tserver\t# new\r\n10.9.9.9 a b"},
+      // The host line stands where the first line named the host; a later
+      // line that named it alone goes, one with other names keeps them.
+      {"1.1.1.1 x\n2.2.2.2 y server\n3.3.3.3 server # old\n4.4.4.4 server z\n",
+       "1.1.1.1 x\r\n80.1.2.3\tserver\t# new\r\n2.2.2.2 y\r\n4.4.4.4 z\r\n"},
+      // A dropped last line without a line end leaves the one before whole.
+      {"1.1.1.1 server\n\n2.2.2.2 server", "80.1.2.3\tserver\t# new\r\n\r\n"},
+  };
+  for (const auto& c : cases) {
+    const std::string once = RewriteHosts(c.in, "server", host);
+    EXPECT_EQ(c.out, once) << c.in;
+    EXPECT_EQ(once, RewriteHosts(once, "server", host)) << c.in;
+  }
+}
+
 TEST(HostsFile, OnlyNameFieldsMatch) {
   const struct {
     const char* line;
