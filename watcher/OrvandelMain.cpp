@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "rtl/win32/Application.h"
 #include "rtl/win32/SystemFiles.h"
 #include "watcher/SingleInstance.h"
@@ -16,8 +14,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything else loads a DLL: a DLL planted beside the program must
   // never be picked up.
   rtl::RestrictDllSearchPath();
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
 
   rtl::TApplication& application = rtl::Application();
   int exitCode = 0;

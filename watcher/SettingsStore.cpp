@@ -42,41 +42,47 @@ bool IsFile(const std::string& path) {
 
 std::string TSettings::GetVersion() { return rtl::FileVersionText(rtl::ExecutablePath()); }
 
-void TSettings::LoadSettings() {
+void TSettings::ReadOptions(std::vector<std::function<void()>>& steps) {
   rtl::TRegistry reg;
   OpenSettingsKey(reg);
-  // A value of the wrong type raises and ends the load at that value.
-  auto text = [&](const char* name, rtl::TEdit& edit) {
-    if (reg.ValueExists(name)) edit.SetText(reg.ReadString(name));
+  // A value of the wrong type raises and ends the read at that value; the
+  // steps read before it still apply.
+  auto text = [&](const char* name, std::unique_ptr<rtl::TEdit> TSettings::*edit) {
+    if (reg.ValueExists(name))
+      steps.push_back([this, edit, value = reg.ReadString(name)] { (this->*edit)->SetText(value); });
   };
-  auto number = [&](const char* name, ui::TSpinEdit& field) {
-    if (reg.ValueExists(name)) field.SetValue(reg.ReadInteger(name));
+  auto number = [&](const char* name, std::unique_ptr<ui::TSpinEdit> TSettings::*field) {
+    if (reg.ValueExists(name))
+      steps.push_back([this, field, value = reg.ReadInteger(name)] { (this->*field)->SetValue(value); });
   };
-  auto check = [&](const char* name, rtl::TCheckBox& box) {
-    if (reg.ValueExists(name)) box.SetCheckedAndClick(reg.ReadBool(name));
+  auto check = [&](const char* name, std::unique_ptr<rtl::TCheckBox> TSettings::*box) {
+    if (reg.ValueExists(name))
+      steps.push_back([this, box, value = reg.ReadBool(name)] { (this->*box)->SetCheckedAndClick(value); });
   };
-  auto radio = [&](const char* name, rtl::TRadioButton& button) {
-    if (reg.ValueExists(name)) button.SetChecked(reg.ReadBool(name));
+  auto radio = [&](const char* name, std::unique_ptr<rtl::TRadioButton> TSettings::*button) {
+    if (reg.ValueExists(name))
+      steps.push_back([this, button, value = reg.ReadBool(name)] { (this->*button)->SetChecked(value); });
   };
-  text("LanIP", *Edit1);
-  number("TimeOut", *SpinEdit1);
-  check("NoLan", *CheckBox5);
-  number("Interval", *SpinEdit2);
-  text("HTTPFile", *Edit2);
-  text("BeforeIP", *Edit3);
-  text("AfterIP", *Edit4);
-  check("UpdateHosts", *CheckBox1);
-  check("UpdateFile", *CheckBox2);
-  check("AutoRun", *CheckBox3);
-  text("FileName", *Edit5);
-  text("HostName", *Edit6);
-  text("StaticIP", *Edit7);
-  radio("FromFile", *RadioButton1);
-  radio("FromStatic", *RadioButton2);
-  UpdateControls();
+  text("LanIP", &TSettings::Edit1);
+  number("TimeOut", &TSettings::SpinEdit1);
+  check("NoLan", &TSettings::CheckBox5);
+  number("Interval", &TSettings::SpinEdit2);
+  text("HTTPFile", &TSettings::Edit2);
+  text("BeforeIP", &TSettings::Edit3);
+  text("AfterIP", &TSettings::Edit4);
+  check("UpdateHosts", &TSettings::CheckBox1);
+  check("UpdateFile", &TSettings::CheckBox2);
+  check("AutoRun", &TSettings::CheckBox3);
+  text("FileName", &TSettings::Edit5);
+  text("HostName", &TSettings::Edit6);
+  text("StaticIP", &TSettings::Edit7);
+  radio("FromFile", &TSettings::RadioButton1);
+  radio("FromStatic", &TSettings::RadioButton2);
+}
 
-  if (AsksForHiddenStart(::GetCommandLineA())) CheckBox4->SetCheckedAndClick(true);
-
+void TSettings::ShowIfNewVersion() {
+  rtl::TRegistry reg;
+  OpenSettingsKey(reg);
   const std::string stored = reg.ValueExists("Version") ? reg.ReadString("Version") : std::string();
   const std::string running = GetVersion();
   if (stored != running) {
@@ -84,6 +90,20 @@ void TSettings::LoadSettings() {
     Show();
     BringToFront();
   }
+}
+
+void TSettings::LoadSettings() {
+  std::vector<std::function<void()>> steps;
+  try {
+    ReadOptions(steps);
+  } catch (...) {
+    for (const auto& step : steps) step();
+    throw;
+  }
+  for (const auto& step : steps) step();
+  UpdateControls();
+  if (AsksForHiddenStart(::GetCommandLineA())) CheckBox4->SetCheckedAndClick(true);
+  ShowIfNewVersion();
 }
 
 void TSettings::SaveSettings() {

@@ -7,6 +7,7 @@
 #include "rtl/win32/SystemFiles.h"
 #include "watcher/Help.h"
 #include "watcher/WatcherControlIds.h"
+#include "watcher/core/CommandLine.h"
 #include "watcher/core/RunEntry.h"
 #include "watcher/core/SystemUser.h"
 #include "watcher/core/WinVersion.h"
@@ -41,8 +42,6 @@ TSettings::TSettings(rtl::TComponent* owner)
   ::SendMessageA(Handle(), WM_SETICON, ICON_BIG,
                  reinterpret_cast<LPARAM>(::LoadIconA(rtl::ModuleInstance(), "MAINICON")));
   ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(LoadSmallIcon("MAINICON")));
-  CreateControls();
-  CreateMenu();
   CreateComponents();
   CenterOnScreen();
   FormCreate();
@@ -87,18 +86,58 @@ bool TSettings::IsSystemUser() {
 }
 
 void TSettings::FormCreate() {
-  // An error in a creation step ends the steps there; LoadSettings alone
-  // lets the tray icon come up after its error.
+  // The tray icon comes first: the controls, which cost most of the start,
+  // are made after it and before the first cycle, from the options read
+  // here. An error in a creation step ends the steps there; the options'
+  // read alone lets the tray icon come up after its error.
   try {
     if (HasRichIcons(ReadVersionRecord())) Images.LoadRichImages();
-    if (IsSystemUser()) {
-      CheckBox3->SetEnabled(false);
-      CheckBox3->SetStrikeOut(true);
-    }
     TaskbarCreatedMsg = ::RegisterWindowMessageA("TaskbarCreated");
     FLookupCycle = 0;
     HttpCli1->Agent = "Orvandel (Version " + GetVersion() + ")";
     SetCaption(Caption() + " " + GetVersion());
+  } catch (...) {
+    Errors.ReportException();
+    CreateControls();
+    return;
+  }
+  std::vector<std::function<void()>> options;
+  bool loaded = false;
+  bool hidden = false;
+  try {
+    ReadOptions(options);
+    loaded = true;
+    // As a click on "Hidden" would: it asks first.
+    hidden = AsksForHiddenStart(::GetCommandLineA()) && AskHiddenMode();
+  } catch (...) {
+    Errors.ReportException();
+  }
+  bool located = hidden;
+  try {
+    if (!hidden) {
+      TrayData.Fill(Handle(), Images.Image(1), "Orvandel");
+      TrayData.Add();
+      located = true;
+    }
+  } catch (...) {
+    Errors.ReportException();
+  }
+  CreateControls();
+  ControlsCreate(options, loaded, hidden);
+  // "Location" tells that the start is complete, the window's values too.
+  try {
+    if (located) WriteLocation(hidden ? "" : "Searching");
+  } catch (...) {
+    Errors.ReportException();
+  }
+}
+
+void TSettings::ControlsCreate(const std::vector<std::function<void()>>& options, bool loaded, bool hidden) {
+  try {
+    if (IsSystemUser()) {
+      CheckBox3->SetEnabled(false);
+      CheckBox3->SetStrikeOut(true);
+    }
     SetCaptions();
     UpdateControls();
     // The trailing dot names the same file as without it on Windows.
@@ -112,18 +151,11 @@ void TSettings::FormCreate() {
     return;
   }
   try {
-    LoadSettings();
-  } catch (...) {
-    Errors.ReportException();
-  }
-  try {
-    if (!CheckBox4->Checked()) {
-      TrayData.Fill(Handle(), Images.Image(1), "Orvandel");
-      TrayData.Add();
-      WriteLocation("Searching");
-    } else {
-      WriteLocation("");
-    }
+    for (const auto& step : options) step();
+    if (!loaded) return;
+    UpdateControls();
+    CheckBox4->SetChecked(hidden);
+    ShowIfNewVersion();
   } catch (...) {
     Errors.ReportException();
   }
@@ -159,6 +191,7 @@ LRESULT TSettings::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
       POINT at{};
       ::GetCursorPos(&at);
       ::SetForegroundWindow(Handle());
+      if (!MenuMade) CreateMenu();
       PopupMenu1.Popup(Handle(), at.x, at.y);
     } else if (mouse == WM_LBUTTONDBLCLK) {
       Show();

@@ -3,6 +3,7 @@
 // settings; it owns the tray icon and its menu, and it stays hidden most of
 // the time.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,7 +63,11 @@ private:
   void CreateMenu();
   void CreateComponents();
   void FormCreate();
+  void ControlsCreate(const std::vector<std::function<void()>>& options, bool loaded, bool hidden);
 
+  // Reads the stored options; each becomes a step that sets its control.
+  void ReadOptions(std::vector<std::function<void()>>& steps);
+  void ShowIfNewVersion();
   void SaveSettings();
   void MaintainRunEntry();
   void WriteLocation(const std::string& location);
@@ -120,7 +125,7 @@ private:
 
   rtl::TImageList ImageList1{16, 16};
   ui::TBcBarPopupMenu PopupMenu1;
-  int Options1 = 0, Help1 = 0, Info1 = 0, Hide1 = 0, Exit1 = 0;
+  bool MenuMade = false;
 
   TTrayIcon TrayData;
   UINT TaskbarCreatedMsg = 0;

@@ -1,12 +1,36 @@
 // The settings window's controls, their places and texts, and the tray menu.
 
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include "common/Lang.h"
+#include "rtl/win32/SystemFiles.h"
 #include "watcher/WatcherControlIds.h"
 #include "watcher/frmSettings.h"
 
 using rtl::TLabel;
 
+namespace {
+
+// The common controls are bound when the first controls are made, after
+// the tray icon: their library and its theme cost the icon's start
+// otherwise. By name, so that the program's manifest picks version 6; the
+// search path is the system folder's by then.
+void InitCommonControlsOnce() {
+  static const bool initialised = [] {
+    const auto init = rtl::BoundFunction<decltype(&::InitCommonControlsEx)>(::LoadLibraryA("comctl32.dll"),
+                                                                             "InitCommonControlsEx");
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    return init && init(&controls);
+  }();
+  (void)initialised;
+}
+
+}  // namespace
+
 void TSettings::CreateControls() {
+  InitCommonControlsOnce();
   // Creation order is the tab order; each label comes right before its
   // field, so that its accelerator moves the focus there.
   GroupBox1 = std::make_unique<rtl::TGroupBox>(*this, 8, 4, 209, 197, "Intranet");
@@ -99,6 +123,10 @@ void TSettings::CreateControls() {
 }
 
 void TSettings::CreateMenu() {
+  // Made at the first right click: its pictures and fonts cost the start
+  // of the tray icon otherwise. Tried once: a failure must not add the
+  // items again at the next click.
+  MenuMade = true;
   for (const char* name : {"M_OPTIONS", "M_HELP", "M_INFO", "M_EXIT", "M_HIDE"}) {
     rtl::Icon icon(LoadSmallIcon(name));
     ImageList1.AddIcon(icon.Get());
@@ -121,14 +149,14 @@ void TSettings::CreateMenu() {
     font->SetHeight(-11);
     font->SetColor(rtl::clWindowText);
   }
-  Options1 = PopupMenu1.AddItem("&Options", 0, [this] { Options1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Options", "&Optionen"), 0, [this] { Options1Click(); });
   PopupMenu1.AddSeparator();
-  Help1 = PopupMenu1.AddItem("&Help", 1, [this] { Help1Click(); });
-  Info1 = PopupMenu1.AddItem("&Info", 2, [this] { Info1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Help", "&Hilfe"), 1, [this] { Help1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Info", "&Info"), 2, [this] { Info1Click(); });
   PopupMenu1.AddSeparator();
-  Hide1 = PopupMenu1.AddItem("Hide &Trayicon", 4, [this] { Hide1Click(); });
+  PopupMenu1.AddItem(ChooseText("Hide &Trayicon", "&Trayicon verbergen"), 4, [this] { Hide1Click(); });
   PopupMenu1.AddSeparator();
-  Exit1 = PopupMenu1.AddItem("&Exit Orvandel", 3, [this] { Exit1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Exit Orvandel", "Orvandel B&eenden"), 3, [this] { Exit1Click(); });
   PopupMenu1.Loaded();
 }
 
@@ -156,10 +184,4 @@ void TSettings::SetCaptions() {
   BitBtn1->SetCaption(ChooseText("&Ok", "&Ok"));
   BitBtn2->SetCaption(ChooseText("&Abbort", "&Abbrechen"));
   BitBtn3->SetCaption(ChooseText("&Exit", "B&eenden"));
-
-  PopupMenu1.SetCaption(Options1, ChooseText("&Options", "&Optionen"));
-  PopupMenu1.SetCaption(Help1, ChooseText("&Help", "&Hilfe"));
-  PopupMenu1.SetCaption(Info1, ChooseText("&Info", "&Info"));
-  PopupMenu1.SetCaption(Hide1, ChooseText("Hide &Trayicon", "&Trayicon verbergen"));
-  PopupMenu1.SetCaption(Exit1, ChooseText("&Exit Orvandel", "Orvandel B&eenden"));
 }

@@ -20,8 +20,9 @@ SYSTEM_DLLS="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comd
 DELIVERABLES=(
   "setup/setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
   # wsock32.dll and icmp.dll are bound by name from the system folder when
-  # the first socket or echo needs them.
-  "watcher/Orvandel.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
+  # the first socket or echo needs them, comctl32.dll when the settings
+  # window's controls are made, after the tray icon.
+  "watcher/Orvandel.exe:advapi32 gdi32 kernel32 msvcrt ole32 shell32 user32"
   # The product's installer: the runtime above with its container.
   "Orvandel-Setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
 )
