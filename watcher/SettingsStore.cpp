@@ -1,5 +1,4 @@
-// The settings window's half that reads and writes the registry: the
-// options, the program's own values, and the Run entry for the log-on start.
+#include "watcher/SettingsStore.h"
 
 #include <windows.h>
 
@@ -8,9 +7,7 @@
 #include "rtl/win32/Registry.h"
 #include "rtl/win32/SystemFiles.h"
 #include "watcher/SettingsKeys.h"
-#include "watcher/core/CommandLine.h"
 #include "watcher/core/RunEntry.h"
-#include "watcher/frmSettings.h"
 
 namespace {
 
@@ -38,100 +35,67 @@ bool IsFile(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Every option by its value name, in the order of reading.
+template <class Options, class Visit>
+void EachOption(Options& o, Visit visit) {
+  visit("LanIP", o.LanIP);
+  visit("TimeOut", o.TimeOut);
+  visit("NoLan", o.NoLan);
+  visit("Interval", o.Interval);
+  visit("HTTPFile", o.HTTPFile);
+  visit("BeforeIP", o.BeforeIP);
+  visit("AfterIP", o.AfterIP);
+  visit("UpdateHosts", o.UpdateHosts);
+  visit("UpdateFile", o.UpdateFile);
+  visit("AutoRun", o.AutoRun);
+  visit("FileName", o.FileName);
+  visit("HostName", o.HostName);
+  visit("StaticIP", o.StaticIP);
+  visit("FromFile", o.FromFile);
+  visit("FromStatic", o.FromStatic);
+}
+
+// A value of the wrong type raises.
+void ReadValue(rtl::TRegistry& reg, const char* name, std::optional<std::string>& value) { value = reg.ReadString(name); }
+void ReadValue(rtl::TRegistry& reg, const char* name, std::optional<int>& value) { value = reg.ReadInteger(name); }
+void ReadValue(rtl::TRegistry& reg, const char* name, std::optional<bool>& value) { value = reg.ReadBool(name); }
+void WriteValue(rtl::TRegistry& reg, const char* name, const std::string& value) { reg.WriteString(name, value); }
+void WriteValue(rtl::TRegistry& reg, const char* name, int value) { reg.WriteInteger(name, value); }
+void WriteValue(rtl::TRegistry& reg, const char* name, bool value) { reg.WriteBool(name, value); }
+
 }  // namespace
 
-std::string TSettings::GetVersion() { return rtl::FileVersionText(rtl::ExecutablePath()); }
-
-void TSettings::ReadOptions(std::vector<std::function<void()>>& steps) {
+void TSettingsStore::Read(TStoredOptions& options) {
   rtl::TRegistry reg;
   OpenSettingsKey(reg);
-  // A value of the wrong type raises and ends the read at that value; the
-  // steps read before it still apply.
-  auto text = [&](const char* name, std::unique_ptr<rtl::TEdit> TSettings::*edit) {
-    if (reg.ValueExists(name))
-      steps.push_back([this, edit, value = reg.ReadString(name)] { (this->*edit)->SetText(value); });
-  };
-  auto number = [&](const char* name, std::unique_ptr<ui::TSpinEdit> TSettings::*field) {
-    if (reg.ValueExists(name))
-      steps.push_back([this, field, value = reg.ReadInteger(name)] { (this->*field)->SetValue(value); });
-  };
-  auto check = [&](const char* name, std::unique_ptr<rtl::TCheckBox> TSettings::*box) {
-    if (reg.ValueExists(name))
-      steps.push_back([this, box, value = reg.ReadBool(name)] { (this->*box)->SetCheckedAndClick(value); });
-  };
-  auto radio = [&](const char* name, std::unique_ptr<rtl::TRadioButton> TSettings::*button) {
-    if (reg.ValueExists(name))
-      steps.push_back([this, button, value = reg.ReadBool(name)] { (this->*button)->SetChecked(value); });
-  };
-  text("LanIP", &TSettings::Edit1);
-  number("TimeOut", &TSettings::SpinEdit1);
-  check("NoLan", &TSettings::CheckBox5);
-  number("Interval", &TSettings::SpinEdit2);
-  text("HTTPFile", &TSettings::Edit2);
-  text("BeforeIP", &TSettings::Edit3);
-  text("AfterIP", &TSettings::Edit4);
-  check("UpdateHosts", &TSettings::CheckBox1);
-  check("UpdateFile", &TSettings::CheckBox2);
-  check("AutoRun", &TSettings::CheckBox3);
-  text("FileName", &TSettings::Edit5);
-  text("HostName", &TSettings::Edit6);
-  text("StaticIP", &TSettings::Edit7);
-  radio("FromFile", &TSettings::RadioButton1);
-  radio("FromStatic", &TSettings::RadioButton2);
+  EachOption(options, [&](const char* name, auto& value) {
+    if (reg.ValueExists(name)) ReadValue(reg, name, value);
+  });
 }
 
-void TSettings::ShowIfNewVersion() {
+void TSettingsStore::Save(const TStoredOptions& options) {
   rtl::TRegistry reg;
   OpenSettingsKey(reg);
-  const std::string stored = reg.ValueExists("Version") ? reg.ReadString("Version") : std::string();
-  const std::string running = GetVersion();
-  if (stored != running) {
-    reg.WriteString("Version", running);
-    Show();
-    BringToFront();
-  }
-}
-
-void TSettings::LoadSettings() {
-  std::vector<std::function<void()>> steps;
-  try {
-    ReadOptions(steps);
-  } catch (...) {
-    for (const auto& step : steps) step();
-    throw;
-  }
-  for (const auto& step : steps) step();
-  UpdateControls();
-  if (AsksForHiddenStart(::GetCommandLineA())) CheckBox4->SetCheckedAndClick(true);
-  ShowIfNewVersion();
-}
-
-void TSettings::SaveSettings() {
-  rtl::TRegistry reg;
-  OpenSettingsKey(reg);
-  reg.WriteString("LanIP", Edit1->Text());
-  reg.WriteInteger("TimeOut", SpinEdit1->Value());
-  reg.WriteBool("NoLan", CheckBox5->Checked());
-  reg.WriteInteger("Interval", SpinEdit2->Value());
-  reg.WriteString("HTTPFile", Edit2->Text());
-  reg.WriteString("BeforeIP", Edit3->Text());
-  reg.WriteString("AfterIP", Edit4->Text());
-  reg.WriteString("StaticIP", Edit7->Text());
-  reg.WriteBool("FromFile", RadioButton1->Checked());
-  reg.WriteBool("FromStatic", RadioButton2->Checked());
-  reg.WriteBool("UpdateHosts", CheckBox1->Checked());
-  reg.WriteBool("UpdateFile", CheckBox2->Checked());
-  reg.WriteBool("AutoRun", CheckBox3->Checked());
-  reg.WriteString("FileName", Edit5->Text());
-  reg.WriteString("HostName", Edit6->Text());
+  EachOption(options, [&](const char* name, const auto& value) {
+    if (value) WriteValue(reg, name, *value);
+  });
   reg.CloseKey();
 }
 
-void TSettings::MaintainRunEntry() {
+bool TSettingsStore::TakeNewVersion(const std::string& running) {
+  rtl::TRegistry reg;
+  OpenSettingsKey(reg);
+  const std::string stored = reg.ValueExists("Version") ? reg.ReadString("Version") : std::string();
+  if (stored == running) return false;
+  reg.WriteString("Version", running);
+  return true;
+}
+
+void TSettingsStore::MaintainRunEntry(bool autostart, bool hidden) {
   try {
     rtl::TRegistry reg;
     if (!reg.OpenKey(kRunKey, true)) return;
-    if (!CheckBox3->Checked()) {
+    if (!autostart) {
       if (reg.ValueExists(kRunValue)) reg.DeleteValue(kRunValue);
       return;
     }
@@ -150,13 +114,13 @@ void TSettings::MaintainRunEntry() {
     // Without rights in the Windows folder the copy fails; a Run value that
     // named the missing copy would never start anything.
     const std::string program = RunEntryProgram(plan, copied, IsFile(plan.Target), ShortPath(self));
-    reg.WriteString(kRunValue, RunEntryText(program, CheckBox4->Checked()));
+    reg.WriteString(kRunValue, RunEntryText(program, hidden));
   } catch (const rtl::ERegistryException&) {
     // The log-on start is a convenience: a failure here ends it without a message.
   }
 }
 
-void TSettings::WriteLocation(const std::string& location) {
+void TSettingsStore::WriteLocation(const std::string& location) {
   rtl::TRegistry reg;
   OpenSettingsKey(reg);
   reg.WriteString("Location", location);

@@ -10,7 +10,7 @@ HICON LoadSmallIcon(const char* name) {
 }
 
 TStateImages::TStateImages() {
-  for (int i = 0; i < 4; ++i) FImages[i].Reset(LoadSmallIcon(("S" + std::to_string(i + 1)).c_str()));
+  for (int i = 0; i < kCount; ++i) FImages[i].Reset(LoadSmallIcon(("S" + std::to_string(i + 1)).c_str()));
 }
 
 namespace {
@@ -31,8 +31,12 @@ HICON LoadIconFileResource(const std::string& name) {
 }  // namespace
 
 void TStateImages::LoadRichImages() {
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kCount; ++i)
     if (HICON icon = LoadIconFileResource("I" + std::to_string(i + 1))) FImages[i].Reset(icon);
 }
 
-HICON TStateImages::Image(int index) const { return index >= 1 && index <= 4 ? FImages[index - 1].Get() : nullptr; }
+HICON TStateImages::Image(TStateImage image) const { return FImages[static_cast<int>(image)].Get(); }
+
+HICON TStateImages::Image(int number) const {
+  return number >= 1 && number <= kCount ? FImages[number - 1].Get() : nullptr;
+}

@@ -5,21 +5,25 @@
 #include <windows.h>
 
 #include "rtl/win32/Handles.h"
+#include "watcher/core/WatchOutcome.h"
 
 class TStateImages {
 public:
   // Loads the built-in 16-colour images.
   TStateImages();
-  // Replaces them by the icon files "I1" to "I4", whose 256-colour and
+  // Replaces them by the icon files "I1" to "I4" (in the order of
+  // TStateImage, as "S1" to "S4" are), whose 256-colour and
   // 32-bit images need the icon support of Windows XP and later. An image
   // that cannot be loaded keeps its built-in version.
   void LoadRichImages();
 
-  // Index 1 to 4, as Image1 to Image4.
-  HICON Image(int index) const;
+  HICON Image(TStateImage image) const;
+  // By the info dialog's number, 1 to 4 as Image1 to Image4; null otherwise.
+  HICON Image(int number) const;
 
 private:
-  rtl::Icon FImages[4];
+  static constexpr int kCount = 4;
+  rtl::Icon FImages[kCount];
 };
 
 // A 16 x 16 icon of the program's resources; null when missing.

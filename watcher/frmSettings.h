@@ -1,31 +1,27 @@
 #pragma once
 // The settings window: the watcher's main window. Its controls are the live
-// settings; it owns the tray icon and its menu, and it stays hidden most of
-// the time.
+// settings, which the settings store keeps; it owns the tray icon and its
+// menu, and the watch cycle with the components it lends it. It stays
+// hidden most of the time.
 
-#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "rtl/win32/Controls.h"
-#include "rtl/win32/Forms.h"
-#include "rtl/win32/GroupControls.h"
-#include "rtl/win32/Menus.h"
 #include "net/HttpCli.h"
 #include "net/Ping.h"
 #include "rtl/win32/Timer.h"
-#include "ui/BarMenus.h"
-#include "ui/Spin.h"
-#include "watcher/core/WatchOutcome.h"
 #include "watcher/ErrorBox.h"
+#include "watcher/PageFetch.h"
+#include "watcher/SettingsStore.h"
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
+#include "watcher/WatchCycle.h"
+#include "watcher/frmSettingsLayout.h"
 
 class TProxy;
 class TInfos;
 
-class TSettings : public rtl::TForm {
+class TSettings : public rtl::TForm, private TSettingsControls {
 public:
   explicit TSettings(rtl::TComponent* owner);
   ~TSettings() override;
@@ -34,13 +30,13 @@ public:
   TProxy* Proxy = nullptr;
   TInfos* Infos = nullptr;
 
-  // One watch cycle. An error that escapes it starts the timer again and
-  // is shown afterwards, so it never throws and never leaves the watch
-  // stopped.
+  // One watch cycle with the settings as the controls hold them now. It
+  // never throws and never leaves the watch stopped: an error that ends
+  // the cycle starts the timer again and is shown afterwards.
   void CheckIP();
   // The end of the watch: no timer ticks any more, and a lookup that is
-  // still under way ends without running the cycle's handler. Run when the
-  // window closes and again when it is destroyed.
+  // still under way ends without an outcome. Run when the window closes
+  // and again when it is destroyed.
   void EndWatch();
 
   void LoadSettings();
@@ -58,45 +54,31 @@ protected:
   bool ShortCut(WPARAM key) override;
 
 private:
-  void CreateControls();
-  void SetCaptions();
-  void CreateMenu();
   void CreateComponents();
   void FormCreate();
-  void ControlsCreate(const std::vector<std::function<void()>>& options, bool loaded, bool hidden);
-
-  // Reads the stored options; each becomes a step that sets its control.
-  void ReadOptions(std::vector<std::function<void()>>& steps);
+  void ControlsCreate(const TStoredOptions& options, bool loaded, bool hidden);
+  void WireControls();
+  void ApplyOptions(const TStoredOptions& options);
+  TStoredOptions OptionsOfControls() const;
+  TWatchSettings WatchSettings() const;
   void ShowIfNewVersion();
   void SaveSettings();
-  void MaintainRunEntry();
-  void WriteLocation(const std::string& location);
 
-  // The watch cycle (WatchCycle.cpp).
+  // The watch cycle's steps on the window's side.
   void Timer1Timer();
-  void RunCheck();
-  int CheckIntranet();
-  TOutcome CheckPage();
   std::string GetHTTPFile(const std::string& url);
-  void StreamToMemo(std::vector<std::string>& memo, rtl::TMemoryStream& stream);
-  void ApplyProxy();
+  void StreamToMemo(std::string& memo, const std::string& bytes);
+  std::string LookUpStaticEntry(const std::string& entry);
   TPing& EchoComponent();
   void Ping1DnsLookupDone(TPing& sender, std::uint16_t error);
-  bool AwaitingLookup() const;
-  void StartLookupLimit();
-  void EndLookupWait();
-  void FinishLookup(TOutcome outcome);
-  void ShowOutcome(TOutcome outcome);
-  void Finish();
+  void SaveIntranetAddress(const std::string& address);
+  void ShowOutcome(const TCycleEnd& end);
   void StartTimer();
   void Edit1Exit();
-  // Publishing (Publish.cpp).
-  void UpdateIP();
-  void UpdateHostsFile();
-  void UpdateTextFile();
   void WarnAboutHostName();
 
   void BitBtn1Click();
+  void Accept();
   void BitBtn2Click();
   void BitBtn3Click();
   void Options1Click();
@@ -113,16 +95,6 @@ private:
   void BringToFront();
   void FocusIfVisible(rtl::TControl& control);
 
-  std::unique_ptr<rtl::TGroupBox> GroupBox1, GroupBox2, GroupBox3;
-  std::unique_ptr<rtl::TLabel> Label1, Label2, Label3, Label4, Label5, Label6, Label7, Label8, Label9;
-  std::unique_ptr<rtl::TEdit> Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7;
-  std::unique_ptr<ui::TSpinEdit> SpinEdit1, SpinEdit2;
-  std::unique_ptr<rtl::TCheckBox> CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5;
-  std::unique_ptr<rtl::TRadioButton> RadioButton1, RadioButton2;
-  std::unique_ptr<rtl::TSpeedButton> SpeedButton1;
-  std::unique_ptr<rtl::TBevel> Bevel1;
-  std::unique_ptr<rtl::TButton> BitBtn1, BitBtn2, BitBtn3;
-
   rtl::TImageList ImageList1{16, 16};
   ui::TBcBarPopupMenu PopupMenu1;
   bool MenuMade = false;
@@ -130,20 +102,10 @@ private:
   TTrayIcon TrayData;
   UINT TaskbarCreatedMsg = 0;
 
+  TErrorBox Errors;
   std::unique_ptr<rtl::TTimer> Timer1;
-  // Ends a lookup that the resolver leaves waiting.
-  std::unique_ptr<rtl::TTimer> LookupLimit;
   std::unique_ptr<TPing> Ping1;  // made at its first use, by EchoComponent
   std::unique_ptr<THttpCli> HttpCli1;
-  // The page's lines; a plain list, since nobody ever sees it.
-  std::vector<std::string> Memo1;
-  std::string CurrentIP, PublishedIP;
-  // Each cycle has a number; a lookup belongs to the cycle that started it
-  // and counts only while that cycle is the latest (0: none is awaited).
-  unsigned FCycle = 0;
-  unsigned FLookupCycle = 0;
-  bool CheckRunning = false;
-  TErrorBox Errors;
-  // The outcome that the next Finish shows.
-  TOutcomeView FOutcome;
+  std::unique_ptr<TPageFetch> PageFetch;
+  std::unique_ptr<TWatchCycle> Cycle;
 };

@@ -1,4 +1,4 @@
-// The settings window's controls, their places and texts, and the tray menu.
+#include "watcher/frmSettingsLayout.h"
 
 #include <windows.h>
 
@@ -6,8 +6,8 @@
 
 #include "common/Lang.h"
 #include "rtl/win32/SystemFiles.h"
+#include "watcher/StateImages.h"
 #include "watcher/WatcherControlIds.h"
-#include "watcher/frmSettings.h"
 
 using rtl::TLabel;
 
@@ -29,46 +29,46 @@ void InitCommonControlsOnce() {
 
 }  // namespace
 
-void TSettings::CreateControls() {
+void TSettingsControls::CreateControls(rtl::TForm& form) {
   InitCommonControlsOnce();
   // Creation order is the tab order; each label comes right before its
   // field, so that its accelerator moves the focus there.
-  GroupBox1 = std::make_unique<rtl::TGroupBox>(*this, 8, 4, 209, 197, "Intranet");
-  Label1 = std::make_unique<TLabel>(*this, 16, 28, "Intranet-I&P");
-  Edit1 = std::make_unique<rtl::TEdit>(*this, 16, 44, 185, 21);
-  Label7 = std::make_unique<TLabel>(*this, 16, 84, "Ping &Timeout (ms)");
-  SpinEdit1 = std::make_unique<ui::TSpinEdit>(*this, 16, 100, 81, 22);
-  CheckBox5 = std::make_unique<rtl::TCheckBox>(*this, 16, 140, 185, 17, "No Int&ranet-IP");
+  GroupBox1 = std::make_unique<rtl::TGroupBox>(form, 8, 4, 209, 197, "Intranet");
+  Label1 = std::make_unique<TLabel>(form, 16, 28, "Intranet-I&P");
+  Edit1 = std::make_unique<rtl::TEdit>(form, 16, 44, 185, 21);
+  Label7 = std::make_unique<TLabel>(form, 16, 84, "Ping &Timeout (ms)");
+  SpinEdit1 = std::make_unique<ui::TSpinEdit>(form, 16, 100, 81, 22);
+  CheckBox5 = std::make_unique<rtl::TCheckBox>(form, 16, 140, 185, 17, "No Int&ranet-IP");
 
-  GroupBox2 = std::make_unique<rtl::TGroupBox>(*this, 224, 4, 209, 197, "Internet");
-  RadioButton1 = std::make_unique<rtl::TRadioButton>(*this, 232, 20, 193, 17, "Fr&om File (http request)");
-  Edit2 = std::make_unique<rtl::TEdit>(*this, 232, 40, 169, 21);
-  SpeedButton1 = std::make_unique<rtl::TSpeedButton>(*this, 403, 39, 23, 23);
-  Label5 = std::make_unique<TLabel>(*this, 232, 68, "Parse IP");
-  Bevel1 = std::make_unique<rtl::TBevel>(*this, 280, 75, 145, 2, rtl::TBevel::Shape::TopLine);
-  Label3 = std::make_unique<TLabel>(*this, 232, 82, "Be&fore IP");
-  Edit3 = std::make_unique<rtl::TEdit>(*this, 232, 98, 92, 21);
-  Label4 = std::make_unique<TLabel>(*this, 330, 82, "&After IP");
-  Edit4 = std::make_unique<rtl::TEdit>(*this, 330, 98, 95, 21);
-  RadioButton2 = std::make_unique<rtl::TRadioButton>(*this, 232, 128, 193, 17, "Stati&c IP/URL");
-  Label2 = std::make_unique<TLabel>(*this, 232, 150, "Inte&rnet-IP/URL");
-  Edit7 = std::make_unique<rtl::TEdit>(*this, 232, 166, 193, 21);
+  GroupBox2 = std::make_unique<rtl::TGroupBox>(form, 224, 4, 209, 197, "Internet");
+  RadioButton1 = std::make_unique<rtl::TRadioButton>(form, 232, 20, 193, 17, "Fr&om File (http request)");
+  Edit2 = std::make_unique<rtl::TEdit>(form, 232, 40, 169, 21);
+  SpeedButton1 = std::make_unique<rtl::TSpeedButton>(form, 403, 39, 23, 23);
+  Label5 = std::make_unique<TLabel>(form, 232, 68, "Parse IP");
+  Bevel1 = std::make_unique<rtl::TBevel>(form, 280, 75, 145, 2, rtl::TBevel::Shape::TopLine);
+  Label3 = std::make_unique<TLabel>(form, 232, 82, "Be&fore IP");
+  Edit3 = std::make_unique<rtl::TEdit>(form, 232, 98, 92, 21);
+  Label4 = std::make_unique<TLabel>(form, 330, 82, "&After IP");
+  Edit4 = std::make_unique<rtl::TEdit>(form, 330, 98, 95, 21);
+  RadioButton2 = std::make_unique<rtl::TRadioButton>(form, 232, 128, 193, 17, "Stati&c IP/URL");
+  Label2 = std::make_unique<TLabel>(form, 232, 150, "Inte&rnet-IP/URL");
+  Edit7 = std::make_unique<rtl::TEdit>(form, 232, 166, 193, 21);
 
-  GroupBox3 = std::make_unique<rtl::TGroupBox>(*this, 8, 204, 342, 100, "General");
-  CheckBox1 = std::make_unique<rtl::TCheckBox>(*this, 16, 222, 188, 17, "&Update hosts file (NT only)");
-  Label8 = std::make_unique<TLabel>(*this, 208, 224, "Ho&st");
-  Edit6 = std::make_unique<rtl::TEdit>(*this, 268, 220, 74, 21);
-  CheckBox2 = std::make_unique<rtl::TCheckBox>(*this, 16, 248, 188, 17, "Write IP to a &textfile");
-  Label6 = std::make_unique<TLabel>(*this, 208, 250, "File&name");
-  Edit5 = std::make_unique<rtl::TEdit>(*this, 268, 246, 74, 21);
-  CheckBox3 = std::make_unique<rtl::TCheckBox>(*this, 16, 274, 80, 17, "&Autostart");
-  CheckBox4 = std::make_unique<rtl::TCheckBox>(*this, 100, 274, 76, 17, "Hidden");
-  Label9 = std::make_unique<TLabel>(*this, 208, 276, "Interv&al (sec.)");
-  SpinEdit2 = std::make_unique<ui::TSpinEdit>(*this, 290, 272, 52, 22);
+  GroupBox3 = std::make_unique<rtl::TGroupBox>(form, 8, 204, 342, 100, "General");
+  CheckBox1 = std::make_unique<rtl::TCheckBox>(form, 16, 222, 188, 17, "&Update hosts file (NT only)");
+  Label8 = std::make_unique<TLabel>(form, 208, 224, "Ho&st");
+  Edit6 = std::make_unique<rtl::TEdit>(form, 268, 220, 74, 21);
+  CheckBox2 = std::make_unique<rtl::TCheckBox>(form, 16, 248, 188, 17, "Write IP to a &textfile");
+  Label6 = std::make_unique<TLabel>(form, 208, 250, "File&name");
+  Edit5 = std::make_unique<rtl::TEdit>(form, 268, 246, 74, 21);
+  CheckBox3 = std::make_unique<rtl::TCheckBox>(form, 16, 274, 80, 17, "&Autostart");
+  CheckBox4 = std::make_unique<rtl::TCheckBox>(form, 100, 274, 76, 17, "Hidden");
+  Label9 = std::make_unique<TLabel>(form, 208, 276, "Interv&al (sec.)");
+  SpinEdit2 = std::make_unique<ui::TSpinEdit>(form, 290, 272, 52, 22);
 
-  BitBtn1 = std::make_unique<rtl::TButton>(*this, 358, 212, 75, 25, "&Ok", true, "GLYPH_OK");
-  BitBtn2 = std::make_unique<rtl::TButton>(*this, 358, 244, 75, 25, "&Abbort", false, "GLYPH_ABORT");
-  BitBtn3 = std::make_unique<rtl::TButton>(*this, 358, 279, 75, 25, "&Exit", false, "GLYPH_EXIT");
+  BitBtn1 = std::make_unique<rtl::TButton>(form, 358, 212, 75, 25, "&Ok", true, "GLYPH_OK");
+  BitBtn2 = std::make_unique<rtl::TButton>(form, 358, 244, 75, 25, "&Abbort", false, "GLYPH_ABORT");
+  BitBtn3 = std::make_unique<rtl::TButton>(form, 358, 279, 75, 25, "&Exit", false, "GLYPH_EXIT");
 
   const struct {
     rtl::TControl* control;
@@ -105,28 +105,9 @@ void TSettings::CreateControls() {
   Edit7->ButtonFaceColor = true;
   // Hidden is switched by a click or the command line, never by Tab and Space.
   CheckBox4->SetTabStop(false);
-
-  CheckBox1->OnClick = [this] { UpdateControls(); };
-  CheckBox2->OnClick = [this] { UpdateControls(); };
-  CheckBox4->OnClick = [this] { CheckBox4Click(); };
-  CheckBox5->OnClick = [this] { CheckBox5Click(); };
-  RadioButton1->OnClick = [this] { RadioButton1Click(); };
-  RadioButton2->OnClick = [this] { RadioButton2Click(); };
-  SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
-  BitBtn1->OnClick = [this] {
-    WarnAboutHostName();
-    BitBtn1Click();
-  };
-  Edit1->OnExit = [this] { Edit1Exit(); };
-  BitBtn2->OnClick = [this] { BitBtn2Click(); };
-  BitBtn3->OnClick = [this] { BitBtn3Click(); };
 }
 
-void TSettings::CreateMenu() {
-  // Made at the first right click: its pictures and fonts cost the start
-  // of the tray icon otherwise. Tried once: a failure must not add the
-  // items again at the next click.
-  MenuMade = true;
+void BuildTrayMenu(ui::TBcBarPopupMenu& PopupMenu1, rtl::TImageList& ImageList1, const TTrayMenuActions& actions) {
   for (const char* name : {"M_OPTIONS", "M_HELP", "M_INFO", "M_EXIT", "M_HIDE"}) {
     rtl::Icon icon(LoadSmallIcon(name));
     ImageList1.AddIcon(icon.Get());
@@ -149,18 +130,18 @@ void TSettings::CreateMenu() {
     font->SetHeight(-11);
     font->SetColor(rtl::clWindowText);
   }
-  PopupMenu1.AddItem(ChooseText("&Options", "&Optionen"), 0, [this] { Options1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Options", "&Optionen"), 0, actions.Options);
   PopupMenu1.AddSeparator();
-  PopupMenu1.AddItem(ChooseText("&Help", "&Hilfe"), 1, [this] { Help1Click(); });
-  PopupMenu1.AddItem(ChooseText("&Info", "&Info"), 2, [this] { Info1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Help", "&Hilfe"), 1, actions.Help);
+  PopupMenu1.AddItem(ChooseText("&Info", "&Info"), 2, actions.Info);
   PopupMenu1.AddSeparator();
-  PopupMenu1.AddItem(ChooseText("Hide &Trayicon", "&Trayicon verbergen"), 4, [this] { Hide1Click(); });
+  PopupMenu1.AddItem(ChooseText("Hide &Trayicon", "&Trayicon verbergen"), 4, actions.Hide);
   PopupMenu1.AddSeparator();
-  PopupMenu1.AddItem(ChooseText("&Exit Orvandel", "Orvandel B&eenden"), 3, [this] { Exit1Click(); });
+  PopupMenu1.AddItem(ChooseText("&Exit Orvandel", "Orvandel B&eenden"), 3, actions.Exit);
   PopupMenu1.Loaded();
 }
 
-void TSettings::SetCaptions() {
+void TSettingsControls::SetCaptions() {
   GroupBox1->SetCaption(ChooseText("Intranet", "Intranet"));
   GroupBox2->SetCaption(ChooseText("Internet", "Internet"));
   GroupBox3->SetCaption(ChooseText("General", "Allgemein"));

@@ -83,3 +83,12 @@ int WatcherCycle::LabelWidth(int id) {
   if (!infos || !::GetWindowRect(::GetDlgItem(infos, id), &r)) return -1;
   return r.right - r.left;
 }
+
+void WatcherCycle::CloseShowsNoOutcome() {
+  ::PostMessageA(Settings(), WM_CLOSE, 0, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !watcher->Running(); }, 20000));
+  EXPECT_EQ(0u, watcher->ExitCode());
+  ASSERT_EQ(1u, tray->Count(NIM_DELETE));
+  EXPECT_EQ(0u, tray->Count(NIM_MODIFY)) << "no outcome, before the icon went or after";
+  EXPECT_EQ("Searching", StringValue(kSettingsKey, "Location"));
+}

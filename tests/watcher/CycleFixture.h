@@ -34,6 +34,10 @@ protected:
   const TrayRecord& LastModify() { return *tray->Last(NIM_MODIFY); }
   // The info dialog's state label's width; bold text is wider.
   int LabelWidth(int id);
+  // Ends the watcher as the title bar's close button does, while its first
+  // cycle waits: it ends at once and cleanly, and no outcome reaches the
+  // tray or "Location", before the icon went or after.
+  void CloseShowsNoOutcome();
 
   std::string TextFile;
   std::unique_ptr<TPageServer> server;

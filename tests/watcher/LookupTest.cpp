@@ -98,11 +98,5 @@ TEST_F(WatcherLookup, EndingTheProgramDuringALookupRunsNoCycleHandler) {
   ASSERT_TRUE(PumpUntil([&] { return LookupsOf(silent) > before; }, 30000)) << "the lookup is under way";
   ASSERT_TRUE(WaitForLocation("Searching"));
 
-  // As the title bar's close button ends it.
-  ::PostMessageA(Settings(), WM_CLOSE, 0, 0);
-  ASSERT_TRUE(PumpUntil([&] { return !watcher->Running(); }, 20000));
-  EXPECT_EQ(0u, watcher->ExitCode());
-  ASSERT_EQ(1u, tray->Count(NIM_DELETE));
-  EXPECT_EQ(0u, tray->Count(NIM_MODIFY)) << "no outcome, before the icon went or after";
-  EXPECT_EQ("Searching", StringValue(kSettingsKey, "Location"));
+  CloseShowsNoOutcome();
 }

@@ -37,3 +37,9 @@ bool CanonicalAddress(const std::string& text, std::string& dotted) {
   dotted = result;
   return true;
 }
+
+TAddress ReadAddress(const std::string& text) {
+  TAddress address{text, std::string()};
+  CanonicalAddress(text, address.Dotted);
+  return address;
+}

@@ -1,6 +1,5 @@
 #pragma once
-// Whether a text cut out of a page is an IPv4 address, and its canonical
-// dotted-decimal form.
+// Whether a text is an IPv4 address, and its canonical dotted-decimal form.
 
 #include <string>
 
@@ -11,3 +10,14 @@
 // four values written plainly ("$50.1.2.3" gives "80.1.2.3"), so nothing
 // but digits and dots ever leaves here.
 bool CanonicalAddress(const std::string& text, std::string& dotted);
+
+// An address as a cycle found it, checked once where it came in: Text is
+// shown and goes into the text file; Dotted is its canonical form, the only
+// one the hosts file takes, and empty when Text is no address (a host name
+// that an error outcome took over from the intranet field).
+struct TAddress {
+  std::string Text;
+  std::string Dotted;
+};
+
+TAddress ReadAddress(const std::string& text);

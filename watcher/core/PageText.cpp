@@ -25,6 +25,22 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return text;
 }
 
+void AppendPageLines(std::string& text, const std::string& bytes) {
+  text.reserve(text.size() + bytes.size() + 2);
+  for (std::string::size_type i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c != '\r' && c != '\n') {
+      text += c;
+      continue;
+    }
+    text += "\r\n";
+    if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+  }
+  // A last line without its line end runs to the end of the bytes.
+  const char last = bytes.empty() ? '\n' : bytes.back();
+  if (last != '\r' && last != '\n') text += "\r\n";
+}
+
 std::string CutBetweenMarkers(const std::string& page, const std::string& before, const std::string& after) {
   std::string text = page;
   if (!before.empty()) {

@@ -12,23 +12,23 @@ TOutcomeView ViewOf(TOutcome outcome, bool intranetChecked, const std::string& a
   TOutcomeView view;
   switch (outcome) {
     case TOutcome::Home:
-      view = {"Home", 2, TWatchState::Home, Tip("Intranet")};
+      view = {"Home", TStateImage::Home, TWatchState::Home, Tip("Intranet")};
       break;
     case TOutcome::PageAddress:
-      view = {intranetChecked ? "Web" : "OnlyWeb", 3, TWatchState::Web, Tip(address)};
+      view = {intranetChecked ? "Web" : "OnlyWeb", TStateImage::Web, TWatchState::Web, Tip(address)};
       break;
     case TOutcome::LookupAddress:
-      view = {intranetChecked ? "Web" : "WebOnly", 3, TWatchState::Web, Tip(address)};
+      view = {intranetChecked ? "Web" : "WebOnly", TStateImage::Web, TWatchState::Web, Tip(address)};
       break;
     case TOutcome::NoPageText:
-      view = {"Error", 4, TWatchState::Error, Tip(german ? "Fehler" : "Error")};
+      view = {"Error", TStateImage::Error, TWatchState::Error, Tip(german ? "Fehler" : "Error")};
       break;
     case TOutcome::InvalidAddress:
-      view = {"Error IP", 4, TWatchState::Error,
+      view = {"Error IP", TStateImage::Error, TWatchState::Error,
               Tip(german ? "Fehler - ungültige IP" : "Error - IP not valid")};
       break;
     case TOutcome::LookupFailed:
-      view = {"Error", 4, TWatchState::Error,
+      view = {"Error", TStateImage::Error, TWatchState::Error,
               Tip(german ? "Fehler - IP antwortet nicht" : "Error - IP not responding")};
       break;
   }

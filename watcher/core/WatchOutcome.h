@@ -10,9 +10,14 @@ enum class TOutcome { Home, PageAddress, LookupAddress, NoPageText, InvalidAddre
 // The state labels of the info dialog.
 enum class TWatchState { Home, Web, Error };
 
+// The tray's four state pictures: a magnifying glass before the first
+// outcome (and in the record that deletes the icon), a house, a globe and
+// a warning sign.
+enum class TStateImage { Searching, Home, Web, Error };
+
 struct TOutcomeView {
   std::string Location;
-  int Image;  // 2 house, 3 globe, 4 warning sign
+  TStateImage Image;
   TWatchState State;
   std::string Tip;  // at most 63 characters, the room of the tray record
 };

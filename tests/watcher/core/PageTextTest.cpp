@@ -26,7 +26,12 @@ TEST(SplitLines, EveryKindOfLineEnd) {
       {"a\r\n\r\nb", {"a", "", "b"}},
       {std::string("x\0y\r", 4), {std::string("x\0y", 3)}},
   };
-  for (const auto& c : cases) EXPECT_EQ(c.lines, SplitLines(c.bytes)) << testing::PrintToString(c.bytes);
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.lines, SplitLines(c.bytes)) << testing::PrintToString(c.bytes);
+    std::string page = "kept\r\n";
+    AppendPageLines(page, c.bytes);
+    EXPECT_EQ("kept\r\n" + JoinLines(c.lines), page) << testing::PrintToString(c.bytes);
+  }
 }
 
 TEST(JoinLines, EachLineEndsWithCrLf) {
@@ -56,6 +61,7 @@ TEST(CutBetweenMarkers, FirstOccurrencesAndMissingMarkers) {
 
 TEST(PageText, AfterMarkerAtTheEndWithoutLineEnd) {
   // The last line runs to the end of the bytes, so the marker stays whole.
-  const std::string page = JoinLines(SplitLines("<html>\nIP 80.1.2.3 END"));
+  std::string page;
+  AppendPageLines(page, "<html>\nIP 80.1.2.3 END");
   EXPECT_EQ("80.1.2.3", CutBetweenMarkers(page, "IP ", " END"));
 }
