@@ -2,7 +2,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Application.h"
+#include "rtl/win32/ErrorDisplay.h"
 #include "rtl/win32/Window.h"
 
 namespace rtl {
@@ -88,7 +88,7 @@ LRESULT CALLBACK TSubclassedEdit::Thunk(HWND handle, UINT message, WPARAM wParam
   try {
     result = self->WndProc(message, wParam, lParam);
   } catch (...) {
-    Application().HandleException();
+    ErrorDisplay().HandleException();
   }
   if (message == WM_NCDESTROY) {
     ::RemovePropA(handle, kObjectProp);

@@ -2,7 +2,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Application.h"
+#include "rtl/win32/ErrorDisplay.h"
 
 namespace rtl {
 
@@ -93,7 +93,7 @@ LRESULT CALLBACK TWindow::Thunk(HWND handle, UINT message, WPARAM wParam, LPARAM
   try {
     result = self->WndProc(message, wParam, lParam);
   } catch (...) {
-    Application().HandleException();
+    ErrorDisplay().HandleException();
     result = 0;
   }
   if (message == WM_NCDESTROY) {
