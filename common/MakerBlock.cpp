@@ -3,7 +3,7 @@
 #include "common/Maker.h"
 #include "rtl/win32/Shell.h"
 
-TMakerBlock::TMakerBlock(rtl::TForm& form, const TMakerPlaces& places, std::function<void()> openPage,
+TMakerBlock::TMakerBlock(rtl::TControlParent& form, const TMakerPlaces& places, std::function<void()> openPage,
                          std::function<void()> openMail) {
   Notice = std::make_unique<rtl::TLabel>(form, places.Notice.x, places.Notice.y, kMakerText);
   Mail = std::make_unique<rtl::TLabel>(form, places.Mail.x, places.Mail.y, kMakerMail);

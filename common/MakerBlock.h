@@ -19,7 +19,7 @@ struct TMakerPlaces {
 struct TMakerBlock {
   // Made on Form in this order, each with the next id that the form hands
   // out; the logo is the maker's bitmap resource "LOGO_MAKER", 88 by 42.
-  TMakerBlock(rtl::TForm& form, const TMakerPlaces& places, std::function<void()> openPage,
+  TMakerBlock(rtl::TControlParent& form, const TMakerPlaces& places, std::function<void()> openPage,
               std::function<void()> openMail);
 
   std::unique_ptr<rtl::TLabel> Notice, Mail;

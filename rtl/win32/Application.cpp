@@ -1,7 +1,7 @@
 #include "rtl/win32/Application.h"
 
-#include "rtl/win32/Forms.h"
 #include "rtl/win32/HiddenWindow.h"
+#include "rtl/win32/Window.h"
 
 namespace rtl {
 
@@ -54,7 +54,7 @@ bool TApplication::HandleMessage(MSG& msg) {
   // Exceptions are caught in the window procedures; this catch is only for
   // what a message hook or a timer callback lets through.
   try {
-    if (msg.message == WM_KEYDOWN && TForm::DispatchShortCut(msg)) return true;
+    if (msg.message == WM_KEYDOWN && TWindow::DispatchShortCut(msg)) return true;
     HWND active = ::GetActiveWindow();
     if (active && ::IsDialogMessageA(active, &msg)) return true;
     ::TranslateMessage(&msg);

@@ -39,7 +39,7 @@ void RegisterEditClass(WNDPROC thunk) {
 
 }  // namespace
 
-TSubclassedEdit::TSubclassedEdit(TForm& form, int left, int top, int width, int height, DWORD style,
+TSubclassedEdit::TSubclassedEdit(TControlParent& form, int left, int top, int width, int height, DWORD style,
                                  DWORD exStyle)
     : TEdit(form) {
   RegisterEditClass(&TSubclassedEdit::Thunk);

@@ -14,6 +14,12 @@ const char kObjectProp[] = "OrvWindowObject";
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
 
+bool TWindow::DispatchShortCut(const MSG& msg) {
+  HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  TWindow* window = FromHandle(root);
+  return window && ::IsWindowEnabled(root) && window->ShortCut(msg.wParam);
+}
+
 TWindow::~TWindow() { DestroyHandle(); }
 
 void TWindow::DestroyHandle() {
