@@ -38,7 +38,7 @@ std::string Wrap(const std::string& body) {
   THash_SHA1 hash;
   hash.Calc(body.data(), body.size());
   hash.Done();
-  const std::string digest = BytesToText(hash.DigestKey(), 20, 16);
+  const std::string digest = BytesToText(hash.DigestKey(), 20, kFormatHex);
   const auto n = static_cast<std::uint32_t>(body.size() + 84);
   std::string out = "image" + digest + body + digest;
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));

@@ -1,7 +1,5 @@
 #include "setup/frmInfos.h"
 
-#include "common/Maker.h"
-#include "rtl/win32/Shell.h"
 #include "setup/SetupControlIds.h"
 
 TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMainWindow(mainWindow) {
@@ -15,27 +13,23 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 16, 12, 49, 49, rtl::TBevel::Shape::Box, true);
   Image1 = std::make_unique<rtl::TImage>(*this, 24, 20, 32, 32);
   Image1->SetIcon("MAINICON");
-  Label5 = std::make_unique<rtl::TLabel>(*this, 16, 64, kMakerText);
-  Label6 = std::make_unique<rtl::TLabel>(*this, 208, 64, kMakerMail);
-  Label6->SetLinkStyle();
+  // Label5 the notice, Label6 the mail address, Image8 the logo, Label4 the
+  // web address. The web page opens from the logo and the address, not
+  // from the notice line.
+  Maker = std::make_unique<TMakerBlock>(*this, TMakerPlaces{{16, 64}, {208, 64}, {16, 95}, {116, 96}},
+                                        [this] { Label5Click(); }, [this] { Label6Click(); });
   Bevel2 = std::make_unique<rtl::TBevel>(*this, 16, 80, 265, 2, rtl::TBevel::Shape::TopLine);
-  Image8 = std::make_unique<rtl::TImage>(*this, 16, 95, 88, 42);
-  Image8->SetBitmap("LOGO_MAKER");
-  Image8->HandPoint = true;
-  Label4 = std::make_unique<rtl::TLabel>(*this, 116, 96, kMakerWeb);
-  Label4->SetLinkStyle();
   BitBtn1 = std::make_unique<rtl::TButton>(*this, 208, 120, 75, 25, "&OK", true, "GLYPH_OK");
   BitBtn1->ModalResult = rtl::mrOk;
-  Label1->SetDlgID(idInfoLabel1);
-  Label2->SetDlgID(idInfoLabel2);
-  BitBtn1->SetDlgID(idInfoBitBtn1);
+  const struct {
+    rtl::TControl* control;
+    int id;
+  } ids[] = {
+      {Label1.get(), idInfoLabel1}, {Label2.get(), idInfoLabel2}, {BitBtn1.get(), idInfoBitBtn1},
+  };
+  for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
   Bevel3 = std::make_unique<rtl::TBevel>(*this, 0, 0, 297, 161);
 
-  // The web page opens from the logo and the address, not from the maker's
-  // name line.
-  Image8->OnClick = [this] { Label5Click(); };
-  Label4->OnClick = [this] { Label5Click(); };
-  Label6->OnClick = [this] { Label6Click(); };
   BitBtn1->OnClick = [this] { BitBtn1Click(); };
 }
 
@@ -47,6 +41,6 @@ void TInfos::FormShow() {
 
 void TInfos::BitBtn1Click() { SetModalResult(rtl::mrOk); }
 
-void TInfos::Label5Click() { rtl::ShellOpen(nullptr, kMakerPage, "", SW_SHOW); }
+void TInfos::Label5Click() { OpenMakerPage(SW_SHOW); }
 
-void TInfos::Label6Click() { rtl::ShellOpen(nullptr, std::string("mailto:") + kMakerMail, "", SW_SHOW); }
+void TInfos::Label6Click() { OpenMakerMail("", SW_SHOW); }

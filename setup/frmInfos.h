@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "common/MakerBlock.h"
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
 
@@ -25,11 +26,8 @@ private:
   HWND FMainWindow;
   std::unique_ptr<rtl::TBevel> Bevel1;
   std::unique_ptr<rtl::TImage> Image1;
-  std::unique_ptr<rtl::TLabel> Label5;
-  std::unique_ptr<rtl::TLabel> Label6;
+  std::unique_ptr<TMakerBlock> Maker;
   std::unique_ptr<rtl::TBevel> Bevel2;
-  std::unique_ptr<rtl::TImage> Image8;
-  std::unique_ptr<rtl::TLabel> Label4;
   std::unique_ptr<rtl::TButton> BitBtn1;
   std::unique_ptr<rtl::TBevel> Bevel3;
 };

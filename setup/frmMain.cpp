@@ -60,16 +60,16 @@ void TMain::CreateControls() {
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 0, 0, 401, 153);
   ExtraResManager1 = new TExtraResManager(this);
 
-  Label1->SetDlgID(idLabel1);
-  Edit1->SetDlgID(idEdit1);
-  SpeedButton1->SetDlgID(idSpeedButton1);
-  Memo1->SetDlgID(idMemo1);
-  CheckBox2->SetDlgID(idCheckBox2);
-  CheckBox1->SetDlgID(idCheckBox1);
-  BitBtn1->SetDlgID(idBitBtn1);
-  BitBtn3->SetDlgID(idBitBtn3);
-  BitBtn2->SetDlgID(idBitBtn2);
-  Image1->SetDlgID(idImage1);
+  const struct {
+    rtl::TControl* control;
+    int id;
+  } ids[] = {
+      {Label1.get(), idLabel1}, {Edit1.get(), idEdit1}, {SpeedButton1.get(), idSpeedButton1},
+      {Memo1.get(), idMemo1}, {CheckBox2.get(), idCheckBox2}, {CheckBox1.get(), idCheckBox1},
+      {BitBtn1.get(), idBitBtn1}, {BitBtn3.get(), idBitBtn3}, {BitBtn2.get(), idBitBtn2},
+      {Image1.get(), idImage1},
+  };
+  for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
 
   CheckBox2->SetChecked(true);
   CheckBox1->SetChecked(true);

@@ -180,7 +180,7 @@ void TBcCustomBarPopupMenu::SetDrawModule(TBcBarMenusDrawModule* module) {
   if (module == FDrawModule) return;
   if (FDrawModule) FDrawModule->FMenu = nullptr;
   // A module serves one menu: it leaves the one it served before.
-  if (module && module->FMenu) module->FMenu->SetDrawModule(nullptr);
+  if (module && module->FMenu) module->FMenu->Notification(module, opRemove);
   FDrawModule = module;
   if (module) module->FMenu = this;
   Refresh();

@@ -14,6 +14,7 @@
 #include "rtl/core/Exceptions.h"
 #include "rtl/win32/Graphics.h"
 #include "rtl/win32/Menus.h"
+#include "ui/BcDrawModule.h"
 
 namespace ui {
 
@@ -57,7 +58,6 @@ public:
 };
 
 class TBcCustomBarPopupMenu;
-class TBcBarMenusDrawModule;
 
 using TOnBeforeDrawBarEvent =
     std::function<void(TBcCustomBarPopupMenu* sender, HDC canvas, const RECT& rect, bool& defaultDraw)>;
@@ -297,9 +297,7 @@ protected:
   ~IBarMenusIntf() = default;
 };
 
-enum TOperation { opInsert, opRemove };
-
-class TBcCustomBarPopupMenu : public rtl::TPopupMenu, public IBarMenusIntf {
+class TBcCustomBarPopupMenu : public rtl::TPopupMenu, public IBarMenusIntf, public IDrawModuleMenu {
 public:
   TBcCustomBarPopupMenu();
   ~TBcCustomBarPopupMenu() override;
@@ -308,7 +306,7 @@ public:
   void MenuChanged(rtl::TMenuItem* source, bool rebuild) override;
   void Loaded() override;
   // A component that goes away; the menu forgets it when it is its module.
-  void Notification(rtl::TComponent* component, TOperation operation);
+  void Notification(rtl::TComponent* component, TOperation operation) override;
 
   // Whether the item is drawn beside the bar: the bar is visible, the item
   // belongs to this menu's top level and is in its first column.
@@ -322,7 +320,7 @@ public:
   void MeasureMenuItem(rtl::TMenuItem* item, HDC canvas, int& width, int& height);
   void DrawMenuItem(rtl::TMenuItem* item, HDC canvas, const RECT& rect, UINT state);
   // Marks the bar for measuring and painting afresh.
-  void Refresh();
+  void Refresh() override;
 
   // IBarMenusIntf
   TBcBar& GetBar() override { return FBar; }

@@ -1,7 +1,5 @@
 #include "ui/BcDrawModule.h"
 
-#include "ui/BarMenus.h"
-
 namespace ui {
 
 TBcBarMenusDrawModule::~TBcBarMenusDrawModule() {

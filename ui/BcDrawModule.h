@@ -1,7 +1,8 @@
 #pragma once
 // A hook that takes over the measuring and painting of a side-bar menu's
-// items. A menu points at one module; the module knows its menu, and a
-// module that goes away leaves its menu without one.
+// items. A menu points at one module; the module knows its menu through
+// what it asks of it (IDrawModuleMenu), and a module that goes away leaves
+// its menu without one.
 
 #include <windows.h>
 
@@ -12,7 +13,19 @@
 
 namespace ui {
 
-class TBcCustomBarPopupMenu;
+enum TOperation { opInsert, opRemove };
+
+// The menu as its module reaches it; the side-bar menu implements it.
+class IDrawModuleMenu {
+public:
+  // A component that goes away; the menu forgets it when it is its module.
+  virtual void Notification(rtl::TComponent* component, TOperation operation) = 0;
+  // Marks the bar for measuring and painting afresh.
+  virtual void Refresh() = 0;
+
+protected:
+  ~IDrawModuleMenu() = default;
+};
 
 class TBcBarMenusDrawModule : public rtl::TComponent {
 public:
@@ -30,11 +43,11 @@ public:
   // Asks the menu to measure and paint its bar afresh at its next showing.
   void RefreshMenu();
 
-  TBcCustomBarPopupMenu* Menu() const { return FMenu; }
+  IDrawModuleMenu* Menu() const { return FMenu; }
 
 private:
   friend class TBcCustomBarPopupMenu;
-  TBcCustomBarPopupMenu* FMenu = nullptr;
+  IDrawModuleMenu* FMenu = nullptr;
 };
 
 }  // namespace ui

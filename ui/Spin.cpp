@@ -233,7 +233,7 @@ LRESULT TSpinButton::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 // ---------------------------------------------------------------- spin edit
 
-TSpinEdit::TSpinEdit(rtl::TForm& form, int left, int top, int width, int height)
+TSpinEdit::TSpinEdit(rtl::TControlParent& form, int left, int top, int width, int height)
     // Multi-line, or the edit ignores the formatting rectangle that keeps
     // the text clear of the buttons; clipping keeps it off them too.
     : TSubclassedEdit(form, left, top, width, height,

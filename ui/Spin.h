@@ -93,7 +93,7 @@ private:
 
 class TSpinEdit : public rtl::TSubclassedEdit {
 public:
-  TSpinEdit(rtl::TForm& form, int left, int top, int width, int height);
+  TSpinEdit(rtl::TControlParent& form, int left, int top, int width, int height);
   ~TSpinEdit() override;
 
   int Value() const;

@@ -1,8 +1,6 @@
 #include "watcher/frmInfos.h"
 
 #include "common/Lang.h"
-#include "common/Maker.h"
-#include "rtl/win32/Shell.h"
 #include "watcher/Help.h"
 #include "watcher/StateImages.h"
 #include "watcher/WatcherControlIds.h"
@@ -19,9 +17,10 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
   Label1->SetFont(19, true);
   Label7 = std::make_unique<rtl::TLabel>(*this, 72, 36, "Version");
   Label7->SetBold(true);
-  Label2 = std::make_unique<rtl::TLabel>(*this, 12, 64, kMakerText);
-  Label6 = std::make_unique<rtl::TLabel>(*this, 196, 64, kMakerMail);
-  Label6->SetLinkStyle();
+  // Label2 the notice, Label6 the mail address, Image8 the logo, Label5 the
+  // web address.
+  Maker = std::make_unique<TMakerBlock>(*this, TMakerPlaces{{12, 64}, {196, 64}, {104, 92}, {104, 140}},
+                                        [this] { Label5Click(); }, [this] { Label6Click(); });
   Bevel4 = std::make_unique<rtl::TBevel>(*this, 12, 82, 281, 2, rtl::TBevel::Shape::TopLine);
   I1 = std::make_unique<rtl::TImage>(*this, 12, 92, 16, 16);
   L1 = std::make_unique<rtl::TLabel>(*this, 32, 93, "Local");
@@ -29,11 +28,6 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
   L2 = std::make_unique<rtl::TLabel>(*this, 32, 115, "Web");
   I3 = std::make_unique<rtl::TImage>(*this, 12, 136, 16, 16);
   L3 = std::make_unique<rtl::TLabel>(*this, 32, 137, "Error");
-  Image8 = std::make_unique<rtl::TImage>(*this, 104, 92, 88, 42);
-  Image8->SetBitmap("LOGO_MAKER");
-  Image8->HandPoint = true;
-  Label5 = std::make_unique<rtl::TLabel>(*this, 104, 140, kMakerWeb);
-  Label5->SetLinkStyle();
   BitBtn1 = std::make_unique<rtl::TButton>(*this, 218, 132, 75, 25, "&OK", true, "GLYPH_OK");
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 4, 4, 297, 161);
 
@@ -41,16 +35,13 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
     rtl::TControl* control;
     int id;
   } ids[] = {
-      {Label1.get(), idInfosLabel1}, {Label2.get(), idInfosLabel2}, {Label5.get(), idInfosLabel5},
-      {Label6.get(), idInfosLabel6}, {Label7.get(), idInfosLabel7}, {I1.get(), idInfosI1}, {I2.get(), idInfosI2},
+      {Label1.get(), idInfosLabel1}, {Maker->Notice.get(), idInfosLabel2}, {Maker->Web.get(), idInfosLabel5},
+      {Maker->Mail.get(), idInfosLabel6}, {Label7.get(), idInfosLabel7}, {I1.get(), idInfosI1}, {I2.get(), idInfosI2},
       {I3.get(), idInfosI3}, {L1.get(), idInfosL1}, {L2.get(), idInfosL2}, {L3.get(), idInfosL3},
-      {Image1.get(), idInfosImage1}, {Image8.get(), idInfosImage8}, {BitBtn1.get(), idInfosBitBtn1},
+      {Image1.get(), idInfosImage1}, {Maker->Logo.get(), idInfosImage8}, {BitBtn1.get(), idInfosBitBtn1},
   };
   for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
 
-  Image8->OnClick = [this] { Label5Click(); };
-  Label5->OnClick = [this] { Label5Click(); };
-  Label6->OnClick = [this] { Label6Click(); };
   BitBtn1->OnClick = [this] { Hide(); };
 
   // FormCreate
@@ -85,8 +76,6 @@ bool TInfos::ShortCut(WPARAM key) {
   return true;
 }
 
-void TInfos::Label5Click() { rtl::ShellOpen(nullptr, kMakerPage, "", SW_SHOWNORMAL); }
+void TInfos::Label5Click() { OpenMakerPage(SW_SHOWNORMAL); }
 
-void TInfos::Label6Click() {
-  rtl::ShellOpen(nullptr, std::string("mailto:") + kMakerMail + "?Subject=Orvandel", "", SW_SHOWNORMAL);
-}
+void TInfos::Label6Click() { OpenMakerMail("?Subject=Orvandel", SW_SHOWNORMAL); }

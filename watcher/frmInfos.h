@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/MakerBlock.h"
 #include "rtl/win32/Controls.h"
 #include "rtl/win32/Forms.h"
 #include "rtl/win32/GroupControls.h"
@@ -31,8 +32,9 @@ private:
 
   HWND FMainWindow;
   std::unique_ptr<rtl::TGroupBox> GroupBox1;
-  std::unique_ptr<rtl::TImage> Image1, I1, I2, I3, Image8;
-  std::unique_ptr<rtl::TLabel> Label1, Label7, Label2, Label6, L1, L2, L3, Label5;
+  std::unique_ptr<rtl::TImage> Image1, I1, I2, I3;
+  std::unique_ptr<rtl::TLabel> Label1, Label7, L1, L2, L3;
+  std::unique_ptr<TMakerBlock> Maker;
   std::unique_ptr<rtl::TBevel> Bevel4, Bevel1;
   std::unique_ptr<rtl::TButton> BitBtn1;
 };

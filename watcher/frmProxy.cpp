@@ -30,17 +30,16 @@ TProxy::TProxy(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
   BitBtn2 = std::make_unique<rtl::TButton>(*this, 152, 132, 75, 25, "&Abbort", false, "GLYPH_ABORT");
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 4, 4, 233, 157);
 
-  CheckBox1->SetDlgID(idProxyCheckBox1);
-  Label1->SetDlgID(idProxyLabel1);
-  Label2->SetDlgID(idProxyLabel2);
-  Label3->SetDlgID(idProxyLabel3);
-  Label4->SetDlgID(idProxyLabel4);
-  Edit1->SetDlgID(idProxyEdit1);
-  Edit2->SetDlgID(idProxyEdit2);
-  Edit3->SetDlgID(idProxyEdit3);
-  Edit4->SetDlgID(idProxyEdit4);
-  BitBtn1->SetDlgID(idProxyBitBtn1);
-  BitBtn2->SetDlgID(idProxyBitBtn2);
+  const struct {
+    rtl::TControl* control;
+    int id;
+  } ids[] = {
+      {CheckBox1.get(), idProxyCheckBox1}, {Label1.get(), idProxyLabel1}, {Label2.get(), idProxyLabel2},
+      {Label3.get(), idProxyLabel3}, {Label4.get(), idProxyLabel4}, {Edit1.get(), idProxyEdit1},
+      {Edit2.get(), idProxyEdit2}, {Edit3.get(), idProxyEdit3}, {Edit4.get(), idProxyEdit4},
+      {BitBtn1.get(), idProxyBitBtn1}, {BitBtn2.get(), idProxyBitBtn2},
+  };
+  for (const auto& entry : ids) entry.control->SetDlgID(entry.id);
 
   Edit3->SetPasswordChar('*');
   Edit4->SetText("80");

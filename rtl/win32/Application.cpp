@@ -1,8 +1,7 @@
 #include "rtl/win32/Application.h"
 
-#include "rtl/core/Exceptions.h"
-#include "rtl/win32/Forms.h"
 #include "rtl/win32/HiddenWindow.h"
+#include "rtl/win32/Window.h"
 
 namespace rtl {
 
@@ -25,6 +24,8 @@ TApplication& Application() {
   static TApplication application;
   return application;
 }
+
+TErrorDisplay& ErrorDisplay() { return Application(); }
 
 void TApplication::Run() {
   MSG msg;
@@ -53,7 +54,7 @@ bool TApplication::HandleMessage(MSG& msg) {
   // Exceptions are caught in the window procedures; this catch is only for
   // what a message hook or a timer callback lets through.
   try {
-    if (msg.message == WM_KEYDOWN && TForm::DispatchShortCut(msg)) return true;
+    if (msg.message == WM_KEYDOWN && TWindow::DispatchShortCut(msg)) return true;
     HWND active = ::GetActiveWindow();
     if (active && ::IsDialogMessageA(active, &msg)) return true;
     ::TranslateMessage(&msg);
@@ -67,45 +68,6 @@ bool TApplication::HandleMessage(MSG& msg) {
 void TApplication::Terminate() {
   FTerminated = true;
   ::PostQuitMessage(0);
-}
-
-bool TApplication::CurrentExceptionText(std::string& text) noexcept {
-  try {
-    try {
-      throw;
-    } catch (const EAbort&) {
-      // The silent cancellation ends the handler and shows nothing.
-      return false;
-    } catch (const std::exception& e) {
-      text = e.what();
-    } catch (...) {
-      text = "Unknown exception";
-    }
-  } catch (...) {
-    // No room for the text; this one fits a string's own buffer.
-    text = "Out of memory";
-  }
-  return true;
-}
-
-void TApplication::HandleException() noexcept {
-  std::string text;
-  if (CurrentExceptionText(text)) ShowException(text);
-}
-
-void TApplication::ShowException(const std::string& message) noexcept {
-  try {
-    if (OnException) {
-      OnException(message);
-      return;
-    }
-    std::string text = message;
-    if (!text.empty() && text.back() != '.') text += '.';
-    ::MessageBoxA(::GetActiveWindow(), text.c_str(), FTitle.c_str(),
-                  MB_OK | MB_ICONSTOP | MB_TASKMODAL);
-  } catch (...) {
-    // Nothing sensible is left to report to.
-  }
 }
 
 TWaitResult WaitForMessages(const std::function<bool()>& done, DWORD milliseconds, TWake wake) {

@@ -1,20 +1,21 @@
 #pragma once
-// The application object: the message loop and the standard error display.
-// An exception that ends an event handler comes here. EAbort is swallowed
-// silently; any other exception shows its text in a message box.
+// The application object: the message loop, the program's title and its
+// hidden window. It is also the program's standard error display
+// (ErrorDisplay.h), where an exception that ends an event handler comes.
 
 #include <windows.h>
 
-#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "rtl/win32/ErrorDisplay.h"
 
 namespace rtl {
 
 class THiddenWindow;
 
-class TApplication {
+class TApplication : public TErrorDisplay {
 public:
   TApplication();
   ~TApplication();
@@ -40,20 +41,7 @@ public:
   void Terminate();
   bool Terminated() const { return FTerminated; }
 
-  // Call from a catch block. Never throws.
-  void HandleException() noexcept;
-  // Call from a catch block: the text that HandleException would show, or
-  // false for the silent cancellation. Never throws.
-  static bool CurrentExceptionText(std::string& text) noexcept;
-  // Shows Message the way an exception is shown.
-  void ShowException(const std::string& message) noexcept;
-
-  // Replaces the message box, for tests and for programs without windows.
-  // The handler gets the text of every exception that is not EAbort.
-  std::function<void(const std::string&)> OnException;
-
 private:
-  std::string FTitle;
   bool FTerminated = false;
   std::unique_ptr<THiddenWindow> FWindow;
 };

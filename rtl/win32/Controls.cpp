@@ -5,23 +5,23 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Forms.h"
+#include "rtl/win32/Window.h"
 
 namespace rtl {
 
-TControl::TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left,
+TControl::TControl(TControlParent& form, const char* className, DWORD style, DWORD exStyle, int left,
                    int top, int width, int height, const std::string& caption)
     : TControl(form) {
   CreateControlHandle(className, style, exStyle, left, top, width, height, caption, nullptr);
 }
 
-TControl::TControl(TForm& form) : FForm(&form), FID(form.RegisterControl(this)) {}
+TControl::TControl(TControlParent& form) : FForm(&form), FID(form.RegisterControl(this)) {}
 
 void TControl::CreateControlHandle(const char* className, DWORD style, DWORD exStyle, int left,
                                    int top, int width, int height, const std::string& caption,
                                    void* createParam) {
   FHandle = ::CreateWindowExA(exStyle, className, caption.c_str(), WS_CHILD | WS_VISIBLE | style,
-                              left, top, width, height, FForm->Handle(),
+                              left, top, width, height, FForm->ParentHandle(),
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(FID)),
                               ModuleInstance(), createParam);
   if (!FHandle)
@@ -55,7 +55,7 @@ void TControl::SetFocus() {
   // form holds the focus already (under Wine a form can, before its first
   // showing): then no activation follows, and the focus must move now.
   FForm->SetActiveControl(FHandle);
-  const HWND form = FForm->Handle();
+  const HWND form = FForm->ParentHandle();
   const HWND focus = ::GetFocus();
   if (::IsWindowVisible(form) || (focus && (focus == form || ::IsChild(form, focus)))) ::SetFocus(FHandle);
 }
@@ -72,12 +72,12 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 void TControl::SetHint(const std::string& hint) {
   HWND tip = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                               FForm->Handle(), nullptr, ModuleInstance(), nullptr);
+                               FForm->ParentHandle(), nullptr, ModuleInstance(), nullptr);
   if (!tip) return;
   TOOLINFOA info{};
   info.cbSize = TTTOOLINFOA_V1_SIZE;
   info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  info.hwnd = FForm->Handle();
+  info.hwnd = FForm->ParentHandle();
   info.uId = reinterpret_cast<UINT_PTR>(FHandle);
   info.lpszText = const_cast<char*>(hint.c_str());
   ::SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
@@ -91,7 +91,7 @@ HBRUSH TControl::ControlColor(HDC) { return nullptr; }
 
 // ---------------------------------------------------------------- label
 
-TLabel::TLabel(TForm& form, int left, int top, const std::string& caption)
+TLabel::TLabel(TControlParent& form, int left, int top, const std::string& caption)
     : TControl(form, "STATIC", SS_LEFT | SS_NOTIFY, 0, left, top, 1, 1, caption) {
   AutoSize();
 }
@@ -159,7 +159,7 @@ HBRUSH TLabel::ControlColor(HDC dc) {
 
 // ---------------------------------------------------------------- edit
 
-TEdit::TEdit(TForm& form, int left, int top, int width, int height)
+TEdit::TEdit(TControlParent& form, int left, int top, int width, int height)
     : TControl(form, "EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, left, top, width, height, "") {}
 
 bool TEdit::ReadOnly() const { return (::GetWindowLongA(FHandle, GWL_STYLE) & ES_READONLY) != 0; }
@@ -192,7 +192,7 @@ HBRUSH TEdit::ControlColor(HDC dc) {
 
 // ---------------------------------------------------------------- memo
 
-TMemo::TMemo(TForm& form, int left, int top, int width, int height)
+TMemo::TMemo(TControlParent& form, int left, int top, int width, int height)
     : TControl(form, "EDIT", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, left, top, width, height, "") {}
 
 void TMemo::AddLine(const std::string& line) {
@@ -208,7 +208,7 @@ HBRUSH TMemo::ControlColor(HDC dc) {
 
 // ---------------------------------------------------------------- check box
 
-TCheckBox::TCheckBox(TForm& form, int left, int top, int width, int height, const std::string& caption)
+TCheckBox::TCheckBox(TControlParent& form, int left, int top, int width, int height, const std::string& caption)
     : TControl(form, "BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, 0, left, top, width, height, caption) {}
 
 bool TCheckBox::Checked() const { return ::SendMessageA(FHandle, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -232,11 +232,11 @@ void TCheckBox::SetStrikeOut(bool strikeOut) {
 
 // ---------------------------------------------------------------- buttons
 
-TButton::TButton(TForm& form, int left, int top, int width, int height, const std::string& caption,
+TButton::TButton(TControlParent& form, int left, int top, int width, int height, const std::string& caption,
                  bool isDefault, LPCSTR glyph)
     : TControl(form, "BUTTON", WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, left, top,
                width, height, caption) {
-  if (isDefault) form.DefaultButton = this;
+  if (isDefault) form.SetDefaultButton(this);
   if (glyph) {
     // Shared icons from the program's resources need no owner: the system
     // keeps them as long as the module.
@@ -251,7 +251,7 @@ void TButton::Notify(WORD code) {
   if (OnClick) OnClick();
 }
 
-TSpeedButton::TSpeedButton(TForm& form, int left, int top, int width, int height)
+TSpeedButton::TSpeedButton(TControlParent& form, int left, int top, int width, int height)
     : TButton(form, left, top, width, height, "") {
   ::SetWindowLongA(FHandle, GWL_STYLE, (::GetWindowLongA(FHandle, GWL_STYLE) & ~WS_TABSTOP) | BS_ICON | BS_FLAT);
   // The shell's closed-folder icon, small. The button does not own it.
@@ -267,14 +267,14 @@ TSpeedButton::TSpeedButton(TForm& form, int left, int top, int width, int height
 
 // ---------------------------------------------------------------- bevel
 
-TBevel::TBevel(TForm& form, int left, int top, int width, int height, Shape shape, bool raised)
+TBevel::TBevel(TControlParent& form, int left, int top, int width, int height, Shape shape, bool raised)
     : TControl(form, "STATIC", shape == Shape::TopLine ? SS_ETCHEDHORZ : SS_ETCHEDFRAME,
                raised ? WS_EX_DLGMODALFRAME : 0, left, top, width,
                shape == Shape::TopLine ? 2 : height, "") {}
 
 // ---------------------------------------------------------------- image
 
-TImage::TImage(TForm& form, int left, int top, int width, int height)
+TImage::TImage(TControlParent& form, int left, int top, int width, int height)
     : TControl(form, "STATIC", SS_NOTIFY | SS_CENTERIMAGE | SS_REALSIZECONTROL, 0, left, top, width, height, "") {}
 
 void TImage::SetIcon(LPCSTR resource) {

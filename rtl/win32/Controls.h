@@ -11,7 +11,32 @@
 
 namespace rtl {
 
-class TForm;
+class TButton;
+class TControl;
+
+// Results of a modal form, as the UI library numbers them.
+enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// The window that carries controls, as they reach it; the form is one.
+// A control registers with it for its id, takes its font and face colour,
+// and hands it the focus, the default button and a modal result.
+class TControlParent {
+public:
+  virtual HWND ParentHandle() const = 0;
+  virtual HFONT FontHandle() const = 0;
+  // The system colour (COLOR_*) of the face, which labels and boxes take
+  // as their background.
+  virtual int ColorIndex() const = 0;
+  // Returns the control's default dialog id.
+  virtual int RegisterControl(TControl* control) = 0;
+  virtual void UnregisterControl(TControl* control) = 0;
+  virtual void SetActiveControl(HWND control) = 0;
+  virtual void SetDefaultButton(TButton* button) = 0;
+  virtual void SetModalResult(int result) = 0;
+
+protected:
+  ~TControlParent() = default;
+};
 
 class TControl {
 public:
@@ -24,7 +49,7 @@ public:
   // The control's dialog id, for keyboard handling and for programs that
   // look for it (tests); by default a number unique within the form.
   void SetDlgID(int id) { ::SetWindowLongPtrA(FHandle, GWLP_ID, id); }
-  TForm& Form() const { return *FForm; }
+  TControlParent& Form() const { return *FForm; }
 
   std::string Caption() const;
   void SetCaption(const std::string& text);
@@ -51,16 +76,16 @@ public:
   virtual HBRUSH ControlColor(HDC dc);
 
 protected:
-  TControl(TForm& form, const char* className, DWORD style, DWORD exStyle, int left, int top,
+  TControl(TControlParent& form, const char* className, DWORD style, DWORD exStyle, int left, int top,
            int width, int height, const std::string& caption);
   // For a control whose own window procedure must see its first messages:
   // the most derived constructor makes the window with CreateControlHandle,
   // passing its object as the creation parameter, once its dispatch is set.
-  explicit TControl(TForm& form);
+  explicit TControl(TControlParent& form);
   void CreateControlHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
                            int width, int height, const std::string& caption, void* createParam);
 
-  TForm* FForm;
+  TControlParent* FForm;
   HWND FHandle = nullptr;
   int FID;
 };
@@ -68,7 +93,7 @@ protected:
 class TLabel : public TControl {
 public:
   // Sizes itself to its caption, as an auto-sized label does.
-  TLabel(TForm& form, int left, int top, const std::string& caption = "");
+  TLabel(TControlParent& form, int left, int top, const std::string& caption = "");
   void SetCaption(const std::string& text);
   // Link style: navy, underlined, hand cursor.
   void SetLinkStyle();
@@ -87,7 +112,7 @@ private:
 
 class TEdit : public TControl {
 public:
-  TEdit(TForm& form, int left, int top, int width, int height);
+  TEdit(TControlParent& form, int left, int top, int width, int height);
   std::string Text() const { return Caption(); }
   void SetText(const std::string& text) { SetCaption(text); }
   bool ReadOnly() const;
@@ -103,20 +128,20 @@ public:
 
 protected:
   // The window comes from the derived class (see TControl).
-  explicit TEdit(TForm& form) : TControl(form) {}
+  explicit TEdit(TControlParent& form) : TControl(form) {}
 };
 
 class TMemo : public TControl {
 public:
   // Read-only, borderless, button-face coloured, no tab stop.
-  TMemo(TForm& form, int left, int top, int width, int height);
+  TMemo(TControlParent& form, int left, int top, int width, int height);
   void AddLine(const std::string& line);
   HBRUSH ControlColor(HDC dc) override;
 };
 
 class TCheckBox : public TControl {
 public:
-  TCheckBox(TForm& form, int left, int top, int width, int height, const std::string& caption);
+  TCheckBox(TControlParent& form, int left, int top, int width, int height, const std::string& caption);
   bool Checked() const;
   void SetChecked(bool checked);
   // As a click does: a new state runs OnClick.
@@ -131,7 +156,7 @@ private:
 // A push button, optionally with a small system icon as its glyph.
 class TButton : public TControl {
 public:
-  TButton(TForm& form, int left, int top, int width, int height, const std::string& caption,
+  TButton(TControlParent& form, int left, int top, int width, int height, const std::string& caption,
           bool isDefault = false, LPCSTR glyph = nullptr);
   void Notify(WORD code) override;
   // The form closes a modal loop with this result when the button is clicked.
@@ -141,7 +166,7 @@ public:
 // A flat button with a folder glyph and no text.
 class TSpeedButton : public TButton {
 public:
-  TSpeedButton(TForm& form, int left, int top, int width, int height);
+  TSpeedButton(TControlParent& form, int left, int top, int width, int height);
 
 private:
   Icon FGlyph;
@@ -151,14 +176,14 @@ private:
 class TBevel : public TControl {
 public:
   enum class Shape { Box, TopLine };
-  TBevel(TForm& form, int left, int top, int width, int height, Shape shape = Shape::Box,
+  TBevel(TControlParent& form, int left, int top, int width, int height, Shape shape = Shape::Box,
          bool raised = false);
 };
 
 // A picture: an icon or a bitmap from the program's resources.
 class TImage : public TControl {
 public:
-  TImage(TForm& form, int left, int top, int width, int height);
+  TImage(TControlParent& form, int left, int top, int width, int height);
   void SetIcon(LPCSTR resource);
   // Shows a copy of Icon, which stays the caller's.
   void SetIconHandle(HICON icon);

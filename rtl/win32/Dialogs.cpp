@@ -69,7 +69,7 @@ public:
                    reinterpret_cast<WPARAM>(::LoadIconA(nullptr, look.icon)), 0);
 
     FText = std::make_unique<TLabel>(*this, textLeft, margin + (textHeight - text.bottom) / 2, "");
-    ::SetWindowLongPtrA(FText->Handle(), GWLP_ID, kMessageTextID);
+    FText->SetDlgID(kMessageTextID);
     ::SetWindowLongA(FText->Handle(), GWL_STYLE, WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX);
     ::SetWindowTextA(FText->Handle(), message.c_str());
     FText->SetBounds(textLeft, margin + (textHeight - text.bottom) / 2, text.right, text.bottom);
@@ -80,8 +80,7 @@ public:
                                               choices[i].text, i == 0);
       // Give the buttons the system's ids, so that tests and screen readers
       // know Yes from No.
-      ::SetWindowLongPtrA(button->Handle(), GWLP_ID,
-                          choices[i].result == mrOk ? IDOK : choices[i].result == mrYes ? IDYES : IDNO);
+      button->SetDlgID(choices[i].result == mrOk ? IDOK : choices[i].result == mrYes ? IDYES : IDNO);
       button->ModalResult = choices[i].result;
       x += buttonW + buttonGap;
       FButtons.push_back(std::move(button));

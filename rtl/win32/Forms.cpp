@@ -146,12 +146,6 @@ TControl* TForm::ControlOf(HWND handle) const {
   return nullptr;
 }
 
-bool TForm::DispatchShortCut(const MSG& msg) {
-  HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-  auto* form = dynamic_cast<TForm*>(TWindow::FromHandle(root));
-  return form && ::IsWindowEnabled(root) && form->ShortCut(msg.wParam);
-}
-
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {

@@ -8,18 +8,13 @@
 #include <vector>
 
 #include "rtl/core/Component.h"
+#include "rtl/win32/Controls.h"
 #include "rtl/win32/Handles.h"
 #include "rtl/win32/Window.h"
 
 namespace rtl {
 
-class TControl;
-class TButton;
-
-// Results of a modal form, as the UI library numbers them.
-enum TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
-
-class TForm : public TComponent, public TWindow {
+class TForm : public TComponent, public TWindow, public TControlParent {
 public:
   explicit TForm(TComponent* owner);
   ~TForm() override;
@@ -32,7 +27,7 @@ public:
   // Shows the form modally over the active window; returns the modal result.
   int ShowModal();
   int ModalResult() const { return FModalResult; }
-  void SetModalResult(int result) { FModalResult = result; }
+  void SetModalResult(int result) override { FModalResult = result; }
   // Asks the form to close, as the system menu's Close does.
   void Close();
   void CenterOnScreen();
@@ -43,23 +38,21 @@ public:
   // modal dialog or another program); before the first showing, the first
   // control in tab order.
   HWND ActiveControl() const;
-  void SetActiveControl(HWND control) { FActiveControl = control; }
+  void SetActiveControl(HWND control) override { FActiveControl = control; }
 
   // The form's font (MS Sans Serif 8 pt); controls take it.
-  HFONT FontHandle() const { return FFont.Get(); }
-  int RegisterControl(TControl* control);
-  void UnregisterControl(TControl* control);
+  HFONT FontHandle() const override { return FFont.Get(); }
+  int RegisterControl(TControl* control) override;
+  void UnregisterControl(TControl* control) override;
+  HWND ParentHandle() const override { return Handle(); }
   // Enter presses this button.
   TButton* DefaultButton = nullptr;
+  void SetDefaultButton(TButton* button) override { DefaultButton = button; }
   // Closing the main form ends the message loop.
   bool IsMainForm = false;
   // The system colour (COLOR_*) of the form's face, which labels and boxes
   // on it take as their background.
-  int ColorIndex() const { return FColorIndex; }
-
-  // Gives a key press to the form it happened in before the dialog keys are
-  // handled; true when the form took it.
-  static bool DispatchShortCut(const MSG& msg);
+  int ColorIndex() const override { return FColorIndex; }
 
 protected:
   // Creates the window: a fixed dialog frame sized so that the client area
@@ -71,8 +64,8 @@ protected:
   // Runs at every showing, before the window becomes visible.
   virtual void FormShow() {}
   virtual void FormClose() {}
-  // A key pressed anywhere in the form (the form's shortcuts, F1).
-  virtual bool ShortCut(WPARAM) { return false; }
+  // ShortCut (TWindow): a key pressed anywhere in the form (the form's
+  // shortcuts, F1).
 
 private:
   TControl* ControlOf(HWND handle) const;

@@ -2,12 +2,12 @@
 
 namespace rtl {
 
-TGroupBox::TGroupBox(TForm& form, int left, int top, int width, int height, const std::string& caption)
+TGroupBox::TGroupBox(TControlParent& form, int left, int top, int width, int height, const std::string& caption)
     : TControl(form, "BUTTON", BS_GROUPBOX, 0, left, top, width, height, caption) {}
 
 // Plain radio buttons: the system's automatic ones would look for their
 // group among the form's window order, which the group box does not bound.
-TRadioButton::TRadioButton(TForm& form, int left, int top, int width, int height, const std::string& caption)
+TRadioButton::TRadioButton(TControlParent& form, int left, int top, int width, int height, const std::string& caption)
     : TControl(form, "BUTTON", WS_TABSTOP | BS_RADIOBUTTON, 0, left, top, width, height, caption) {}
 
 bool TRadioButton::Checked() const { return ::SendMessageA(FHandle, BM_GETCHECK, 0, 0) == BST_CHECKED; }

@@ -13,12 +13,12 @@ namespace rtl {
 // placed over it, so their notifications reach the form directly.
 class TGroupBox : public TControl {
 public:
-  TGroupBox(TForm& form, int left, int top, int width, int height, const std::string& caption);
+  TGroupBox(TControlParent& form, int left, int top, int width, int height, const std::string& caption);
 };
 
 class TRadioButton : public TControl {
 public:
-  TRadioButton(TForm& form, int left, int top, int width, int height, const std::string& caption);
+  TRadioButton(TControlParent& form, int left, int top, int width, int height, const std::string& caption);
   bool Checked() const;
   // On switches the other buttons of the group off; a button that goes on
   // runs OnClick, as a click does. Off runs nothing.

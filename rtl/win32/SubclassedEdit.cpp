@@ -2,7 +2,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Application.h"
+#include "rtl/win32/ErrorDisplay.h"
 #include "rtl/win32/Window.h"
 
 namespace rtl {
@@ -39,7 +39,7 @@ void RegisterEditClass(WNDPROC thunk) {
 
 }  // namespace
 
-TSubclassedEdit::TSubclassedEdit(TForm& form, int left, int top, int width, int height, DWORD style,
+TSubclassedEdit::TSubclassedEdit(TControlParent& form, int left, int top, int width, int height, DWORD style,
                                  DWORD exStyle)
     : TEdit(form) {
   RegisterEditClass(&TSubclassedEdit::Thunk);
@@ -88,7 +88,7 @@ LRESULT CALLBACK TSubclassedEdit::Thunk(HWND handle, UINT message, WPARAM wParam
   try {
     result = self->WndProc(message, wParam, lParam);
   } catch (...) {
-    Application().HandleException();
+    ErrorDisplay().HandleException();
   }
   if (message == WM_NCDESTROY) {
     ::RemovePropA(handle, kObjectProp);

@@ -26,7 +26,7 @@ public:
 protected:
   // Style and extended style as for CreateWindowEx; WS_CHILD and WS_VISIBLE
   // are added.
-  TSubclassedEdit(TForm& form, int left, int top, int width, int height, DWORD style, DWORD exStyle);
+  TSubclassedEdit(TControlParent& form, int left, int top, int width, int height, DWORD style, DWORD exStyle);
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);

@@ -2,7 +2,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
-#include "rtl/win32/Application.h"
+#include "rtl/win32/ErrorDisplay.h"
 
 namespace rtl {
 
@@ -13,6 +13,12 @@ const char kObjectProp[] = "OrvWindowObject";
 }  // namespace
 
 HINSTANCE ModuleInstance() { return ::GetModuleHandleA(nullptr); }
+
+bool TWindow::DispatchShortCut(const MSG& msg) {
+  HWND root = msg.hwnd ? ::GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  TWindow* window = FromHandle(root);
+  return window && ::IsWindowEnabled(root) && window->ShortCut(msg.wParam);
+}
 
 TWindow::~TWindow() { DestroyHandle(); }
 
@@ -93,7 +99,7 @@ LRESULT CALLBACK TWindow::Thunk(HWND handle, UINT message, WPARAM wParam, LPARAM
   try {
     result = self->WndProc(message, wParam, lParam);
   } catch (...) {
-    Application().HandleException();
+    ErrorDisplay().HandleException();
     result = 0;
   }
   if (message == WM_NCDESTROY) {

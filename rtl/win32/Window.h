@@ -23,6 +23,9 @@ public:
 
   // The object behind a window of one of our classes, or nullptr.
   static TWindow* FromHandle(HWND handle);
+  // Gives a key press to the top-level window it happened in before the
+  // dialog keys are handled; true when that window took it.
+  static bool DispatchShortCut(const MSG& msg);
 
 protected:
   // Registers ClassName once per process (with this thunk) and creates the
@@ -33,6 +36,10 @@ protected:
                     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 
   virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+  // A key pressed anywhere in this top-level window, its children
+  // included: true when the window took it. Forms take their short cuts
+  // here; other windows take none.
+  virtual bool ShortCut(WPARAM) { return false; }
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:

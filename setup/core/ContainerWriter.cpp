@@ -4,6 +4,7 @@
 #include <limits>
 #include <memory>
 
+#include "setup/core/ContainerLayout.h"
 #include "setup/core/Sha1.h"
 #include "setup/core/StringFormat.h"
 
@@ -28,27 +29,27 @@ std::int64_t FileSizeOf(const std::string& name) {
 }  // namespace
 
 std::int64_t WriteContainer(rtl::TStream& Out, const std::vector<ContainerEntry>& Entries) {
-  if (Entries.size() > 0xFFFF) throw rtl::Exception("A container holds at most 65535 entries");
-  std::int64_t total = 86;
+  if (Entries.size() > static_cast<std::size_t>(kExtraResMaxEntries)) throw rtl::Exception("A container holds at most 65535 entries");
+  std::int64_t total = kExtraResMinimumSize;
   std::vector<std::int64_t> sizes;
   for (const auto& e : Entries) {
-    if (e.Name.size() > 255)
+    if (e.Name.size() > static_cast<std::size_t>(kExtraResMaxNameLength))
       throw rtl::Exception("Resource name longer than 255 characters: " + e.Name.substr(0, 40) + "...");
     sizes.push_back(e.Source ? e.Source->Size() : e.FileName.empty() ? 0 : FileSizeOf(e.FileName));
-    total += 9 + static_cast<std::int64_t>(e.Name.size()) + sizes.back();
+    total += kExtraResEntryHeadSize + static_cast<std::int64_t>(e.Name.size()) + sizes.back();
   }
   if (total > std::numeric_limits<std::int32_t>::max())
     throw rtl::Exception("The files do not fit into one container (2 GiB at most)");
 
   const std::int64_t start = Out.Position();
-  const std::string placeholder(40, '0');
-  Out.WriteBuffer(placeholder.data(), 40);
+  const std::string placeholder(kExtraResDigestSize, '0');
+  Out.WriteBuffer(placeholder.data(), kExtraResDigestSize);
 
   THash_SHA1 hash;
   hash.Init();
-  const unsigned char count[2] = {static_cast<unsigned char>(Entries.size() & 0xFF),
-                                  static_cast<unsigned char>(Entries.size() >> 8)};
-  Emit(Out, hash, count, 2);
+  const unsigned char count[kExtraResCountSize] = {static_cast<unsigned char>(Entries.size() & 0xFF),
+                                                  static_cast<unsigned char>(Entries.size() >> 8)};
+  Emit(Out, hash, count, kExtraResCountSize);
 
   std::string buffer;
   for (size_t i = 0; i < Entries.size(); ++i) {
@@ -79,14 +80,14 @@ std::int64_t WriteContainer(rtl::TStream& Out, const std::vector<ContainerEntry>
     }
   }
   hash.Done();
-  const std::string digest = BytesToText(hash.DigestKey(), hash.DigestKeySize(), 16);
-  const std::int64_t n = Out.Position() - start + 44;
+  const std::string digest = BytesToText(hash.DigestKey(), hash.DigestKeySize(), kFormatHex);
+  const std::int64_t n = Out.Position() - start + kExtraResTrailerSize;
   std::string trailer = digest;
   PutInt32(trailer, static_cast<std::int32_t>(n));
   Out.WriteBuffer(trailer.data(), static_cast<std::int32_t>(trailer.size()));
   const std::int64_t end = Out.Position();
   Out.SetPosition(start);
-  Out.WriteBuffer(digest.data(), 40);
+  Out.WriteBuffer(digest.data(), kExtraResDigestSize);
   Out.SetPosition(end);
   return n;
 }

@@ -6,6 +6,7 @@
 #include "rtl/core/Paths.h"
 #include "setup/core/Digest.h"
 #include "setup/core/Sha1.h"
+#include "setup/core/StringFormat.h"
 
 namespace {
 
@@ -38,9 +39,9 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
   const std::int64_t fileSize = rtl::FileSize(file);
   if (fileSize < kExtraResMinimumSize) return false;
 
-  unsigned char tail[44];
-  if (!rtl::FileReadExactAt(file, fileSize - 44, tail, 44)) return false;
-  const std::int32_t n = Int32LE(tail + 40);
+  unsigned char tail[kExtraResTrailerSize];
+  if (!rtl::FileReadExactAt(file, fileSize - kExtraResTrailerSize, tail, kExtraResTrailerSize)) return false;
+  const std::int32_t n = Int32LE(tail + kExtraResDigestSize);
   // The size must describe a container that fits into the file.
   if (n < kExtraResMinimumSize || n > fileSize) return false;
   const std::int64_t start = fileSize - n;
@@ -51,14 +52,14 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
 
   rtl::THandleStream stream(file);
   stream.SetPosition(start + kExtraResDigestSize);
-  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - 84, 16);
+  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - kExtraResDigestSize - kExtraResTrailerSize, kFormatHex);
   if (digest.size() != kExtraResDigestSize ||
       std::memcmp(digest.data(), header, kExtraResDigestSize) != 0)
     return false;
 
   if (info) {
-    unsigned char count[2];
-    if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, 2)) return false;
+    unsigned char count[kExtraResCountSize];
+    if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, kExtraResCountSize)) return false;
     info->ContainerSize = n;
     info->Digest = digest;
     info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
@@ -261,19 +262,19 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
   const rtl::NativeFile file = FFileHandle.Get();
   const std::int64_t fileSize = rtl::FileSize(file);
   const std::int64_t start = fileSize - info.ContainerSize;
-  const std::int64_t entriesEnd = fileSize - 44;  // the trailer digest
-  std::int64_t at = start + 42;
+  const std::int64_t entriesEnd = fileSize - kExtraResTrailerSize;
+  std::int64_t at = start + kExtraResHeadSize;
 
   for (int index = 0; index < info.Count; ++index) {
     // The digest only proves the container is as it was written; sizes that
     // reach past the entries are refused instead of being followed.
-    unsigned char head[9];
-    if (entriesEnd - at < 9 || !rtl::FileReadExactAt(file, at, head, 9))
+    unsigned char head[kExtraResEntryHeadSize];
+    if (entriesEnd - at < kExtraResEntryHeadSize || !rtl::FileReadExactAt(file, at, head, kExtraResEntryHeadSize))
       throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
     const std::int32_t size = Int32LE(head);
     const std::int32_t id = Int32LE(head + 4);
     const int nameLength = head[8];
-    at += 9;
+    at += kExtraResEntryHeadSize;
     std::string name(static_cast<size_t>(nameLength), '\0');
     if (entriesEnd - at < nameLength ||
         (nameLength > 0 && !rtl::FileReadExactAt(file, at, &name[0], nameLength)))

@@ -19,6 +19,7 @@
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/FileLayer.h"
 #include "rtl/core/Streams.h"
+#include "setup/core/ContainerLayout.h"
 
 class EExtraResError : public rtl::Exception {
   using rtl::Exception::Exception;
@@ -165,7 +166,3 @@ private:
 
 // The message of LoadFromFile for a file without a valid container.
 constexpr const char* kNoExtraResources = "File doesn't contain ExtraResources";
-
-// Sizes of the fixed parts.
-constexpr std::int32_t kExtraResDigestSize = 40;
-constexpr std::int32_t kExtraResMinimumSize = 86;

@@ -7,6 +7,9 @@
 
 #include "rtl/core/Exceptions.h"
 
+// Upper-case hexadecimal: the one format the system uses.
+constexpr int kFormatHex = 16;
+
 class EStringFormat : public rtl::Exception {
   using rtl::Exception::Exception;
 };
@@ -20,7 +23,7 @@ public:
 
 class TStringFormat_HEX : public TStringFormat {
 public:
-  int Format() const override { return 16; }
+  int Format() const override { return kFormatHex; }
   std::string ToText(const unsigned char* Data, std::size_t Length) const override;
 };
 

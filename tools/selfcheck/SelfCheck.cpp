@@ -14,6 +14,7 @@
 #include "rtl/win32/Window.h"
 #include "setup/core/Digest.h"
 #include "setup/core/Sha1.h"
+#include "setup/core/StringFormat.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void CheckLocale() {
 void CheckDigest() {
   rtl::TMemoryStream s;
   s.WriteBuffer("abc", 3);
-  const std::string digest = DigestOfStream(&THash_SHA1::Create, s, -1, 16);
+  const std::string digest = DigestOfStream(&THash_SHA1::Create, s, -1, kFormatHex);
   Report(digest == "A9993E364706816ABA3E25717850C26C9CD0D89D", "SHA-1",
          digest + (Sha1HardwareAvailable() ? " (processor's SHA instructions)" : " (portable code)"));
 }

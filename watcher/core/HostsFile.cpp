@@ -4,20 +4,12 @@
 #include <cstddef>
 #include <vector>
 
+#include "rtl/core/Paths.h"
 #include "watcher/core/PageText.h"
 
 namespace {
 
 bool IsFieldSeparator(char c) { return c == ' ' || c == '\t'; }
-
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::string::size_type i = 0; i < a.size(); ++i)
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  return true;
-}
 
 }  // namespace
 
@@ -57,7 +49,9 @@ std::vector<Field> Fields(const std::string& line) {
 }
 
 bool IsHost(const std::string& line, const Field& field, const std::string& hostName) {
-  return SameName(line.substr(field.Begin, field.End - field.Begin), hostName);
+  // Host names compare as the system compares them: ASCII letters without
+  // case, every other byte as it is.
+  return rtl::SameText(line.substr(field.Begin, field.End - field.Begin), hostName);
 }
 
 }  // namespace

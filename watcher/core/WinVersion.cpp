@@ -1,19 +1,21 @@
 #include "watcher/core/WinVersion.h"
 
-int ClassifyWindows(const VersionRecord& r) {
-  if (!r.Read) return -1;
+TWindowsClass ClassifyWindows(const VersionRecord& r) {
+  if (!r.Read) return wcOther;
   if (r.PlatformId == kPlatformWindows && r.Major == 4) {
-    if (r.Minor == 0) return 0;
-    if (r.Minor == 10) return r.ServicePack.size() >= 2 && r.ServicePack[1] == 'A' ? 2 : 1;
-    if (r.Minor == 90) return 3;
-    return -1;
+    if (r.Minor == 0) return wc95;
+    // The second edition says so with an "A" as the service text's second
+    // character.
+    if (r.Minor == 10) return r.ServicePack.size() >= 2 && r.ServicePack[1] == 'A' ? wc98SE : wc98;
+    if (r.Minor == 90) return wcMe;
+    return wcOther;
   }
   if (r.PlatformId == kPlatformNT) {
-    if (r.Major <= 4) return 4;
-    if (r.Major == 5 && r.Minor == 0) return 5;
-    if (r.Major == 5 && r.Minor == 1) return 6;
+    if (r.Major <= 4) return wcNT4;
+    if (r.Major == 5 && r.Minor == 0) return wc2000;
+    if (r.Major == 5 && r.Minor == 1) return wcXP;
   }
-  return -1;
+  return wcOther;
 }
 
 bool HasRichIcons(const VersionRecord& r) {

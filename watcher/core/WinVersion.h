@@ -15,9 +15,20 @@ struct VersionRecord {
   std::string ServicePack;  // the record's service text
 };
 
-// 0 Windows 95, 1 Windows 98, 2 Windows 98 SE, 3 Windows Me, 4 NT 4 and
-// older, 5 Windows 2000, 6 Windows XP, -1 anything else.
-int ClassifyWindows(const VersionRecord& record);
+// The Windows versions told apart. The numbers are the outward values of
+// the settings window's GetWinVersion: they stay as they are.
+enum TWindowsClass : int {
+  wcOther = -1,  // anything else, or no record
+  wc95 = 0,
+  wc98 = 1,
+  wc98SE = 2,
+  wcMe = 3,
+  wcNT4 = 4,  // NT 4 and older
+  wc2000 = 5,
+  wcXP = 6,
+};
+
+TWindowsClass ClassifyWindows(const VersionRecord& record);
 
 // The icon files with 256 colours and alpha need XP's icon support: every
 // NT-family Windows of version 5.1 or later.
