@@ -37,6 +37,3 @@ void TStateImages::LoadRichImages() {
 
 HICON TStateImages::Image(TStateImage image) const { return FImages[static_cast<int>(image)].Get(); }
 
-HICON TStateImages::Image(int number) const {
-  return number >= 1 && number <= kCount ? FImages[number - 1].Get() : nullptr;
-}

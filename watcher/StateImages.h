@@ -18,8 +18,6 @@ public:
   void LoadRichImages();
 
   HICON Image(TStateImage image) const;
-  // By the info dialog's number, 1 to 4 as Image1 to Image4; null otherwise.
-  HICON Image(int number) const;
 
 private:
   static constexpr int kCount = 4;

@@ -56,9 +56,9 @@ TInfos::TInfos(rtl::TComponent* owner, HWND mainWindow) : rtl::TForm(owner), FMa
 }
 
 void TInfos::ShowInfo(const TStateImages& images, const std::string& version) {
-  I1->SetIconHandle(images.Image(2));
-  I2->SetIconHandle(images.Image(3));
-  I3->SetIconHandle(images.Image(4));
+  I1->SetIconHandle(images.Image(TStateImage::Home));
+  I2->SetIconHandle(images.Image(TStateImage::Web));
+  I3->SetIconHandle(images.Image(TStateImage::Error));
   Label7->SetCaption("Version " + version);
   Show();
   ::SetForegroundWindow(Handle());

@@ -108,7 +108,7 @@ TPing& TSettings::EchoComponent() {
   return *Ping1;
 }
 
-int TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }
+TWindowsClass TSettings::GetWinVersion() { return ClassifyWindows(ReadVersionRecord()); }
 
 bool TSettings::IsSystemUser() {
   char name[257] = {};

@@ -16,6 +16,7 @@
 #include "watcher/StateImages.h"
 #include "watcher/TrayIcon.h"
 #include "watcher/WatchCycle.h"
+#include "watcher/core/WinVersion.h"
 #include "watcher/frmSettingsLayout.h"
 
 class TProxy;
@@ -42,7 +43,7 @@ public:
   void LoadSettings();
   void UpdateControls();
   static std::string GetVersion();
-  static int GetWinVersion();
+  static TWindowsClass GetWinVersion();
   static bool IsSystemUser();
 
   // The state images; the info dialog copies them.
