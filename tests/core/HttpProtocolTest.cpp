@@ -120,7 +120,7 @@ TEST(HttpProtocol, TunnelRequestAndTheProxysAnswer) {
   } cases[] = {
       {"HTTP/1.1 200 Connection established\r\n\r\n\x16\x03", THttpTunnelReply::TState::Open, 39, ""},
       {"HTTP/1.0 200 OK\nProxy-agent: x\n\nrest", THttpTunnelReply::TState::Open, 32, ""},
-      {"HTTP/1.0 407 Proxy Authentication Required\r\nX: y\r\n\r\n", THttpTunnelReply::TState::Refused, 53,
+      {"HTTP/1.0 407 Proxy Authentication Required\r\nX: y\r\n\r\n", THttpTunnelReply::TState::Refused, 52,
        "HTTP/1.0 407 Proxy Authentication Required"},
       {"SSH-2.0-OpenSSH\r\n\r\n", THttpTunnelReply::TState::Failed, 19,
        "the proxy's answer to CONNECT is no HTTP status line"},
