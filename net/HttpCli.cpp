@@ -95,6 +95,14 @@ THttpCli::THttpCli(rtl::TComponent* owner) : rtl::TComponent(owner) {
   FSocket->OnSocksAuthState = [this, alive](TCustomWSocket& s, TSocksAuthState state) {
     FromSocket(alive, [&] { Fire(OnSocksAuthState, s, state); });
   };
+  FSocket->OnTlsEstablished = [this, alive](TCustomWSocket&) {
+    FromSocket(alive, [&] {
+      if (FPhase == TPhase::Running && FState == hsConnected) SendFirstRequest();
+    });
+  };
+  FSocket->OnTlsError = [this, alive](TCustomWSocket&, TTlsError error, const std::string& msg) {
+    FromSocket(alive, [&] { FailRequest(error == TTlsError::Untrusted ? THttpError::Certificate : THttpError::Tls, msg); });
+  };
 }
 
 // Freed from one of its own events, the client leaves frames of its socket
@@ -216,27 +224,36 @@ bool THttpCli::Begin(THttpRequest request) {
 
     // Credentials in the URL serve this request alone.
     std::string port;
+    // "HTTPS://" is https too, never plain HTTP.
+    FTls = IsHttpsUrl(URL);
+    const std::string url = HttpsSchemeLowered(URL);
     const auto takeCredentials = [this](const THttpUrlParts& u) {
       FUrlCredentials = !u.User.empty();
       FUrlUser = u.User;
       FUrlPassword = u.Password;
     };
     if (Proxy.empty()) {
-      const THttpUrlParts u = ParseURL(URL, FRequestPath);
+      const THttpUrlParts u = ParseURL(url, FRequestPath);
       FRequestPath = u.Path;
       FHostName = u.Host;
       FDocumentName = FRequestPath;
       takeCredentials(u);
-      port = u.Port.empty() ? "80" : u.Port;
+      port = u.Port.empty() ? (FTls ? "443" : "80") : u.Port;
       FTargetHost = u.Host;
+      FTlsHost = u.Host;
+      FTlsPort = port;
       FOrigin = HttpOrigin(u.Scheme, u.Host, port);
     } else {
-      const THttpUrlParts u = ParseURL(URL, "");
+      const THttpUrlParts u = ParseURL(url, "");
       FHostName = u.Host;
       FDocumentName = u.Path;
       takeCredentials(u);
-      FRequestPath = (u.Scheme.empty() ? std::string("http://") : u.Scheme + "://") + u.Host +
-                     (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+      // Through the tunnel the request reads as it would directly.
+      FRequestPath = FTls ? u.Path
+                          : (u.Scheme.empty() ? std::string("http://") : u.Scheme + "://") + u.Host +
+                                (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+      FTlsHost = u.Host;
+      FTlsPort = u.Port.empty() ? "443" : u.Port;
       FOrigin = HttpOrigin(u.Scheme, u.Host, u.Port);
       const THttpUrlParts p = ParseURL(Proxy, "");
       FProxyHost = p.Host;
@@ -283,6 +300,8 @@ void THttpCli::ResetRequestState() {
   FRedirections = 0;
   FFollowOnClose = FLoginPending = false;
   FConnected = false;
+  FTls = FTunnel = false;
+  FTunnelReply.Reset();
   FReader.Reset();
   std::vector<char>().swap(FBodyBuffer);  // a large download's buffer is not kept between requests
 }
@@ -385,6 +404,60 @@ void THttpCli::SessionConnected(std::uint16_t error) {
   FConnected = true;
   SetState(hsConnected);
   FireSessionConnected();
+  if (!FTls) return SendFirstRequest();
+  if (Proxy.empty()) return StartTls(std::string());
+  RequestTunnel();
+}
+
+std::string THttpCli::TlsTarget() const { return FTlsHost + ":" + FTlsPort; }
+
+void THttpCli::StartTls(const std::string& early) {
+  const unsigned serial = FRequestSerial;
+  FSocketFailed = false;
+  std::string raised;
+  try {
+    FSocket->StartTls(FTlsHost, early);
+  } catch (const std::exception& e) {
+    FSocketFailed = true;
+    raised = e.what();
+  }
+  StillRunning(serial);
+  // Events follow: OnTlsEstablished sends the request, OnTlsError ends it.
+  if (FSocketFailed && FState == hsConnected)
+    FailRequest(THttpError::Tls, raised.empty() ? FSocket->LastErrorMessage() : raised);
+}
+
+// The proxy's credentials go to the proxy in the tunnel request, never
+// through the tunnel.
+void THttpCli::RequestTunnel() {
+  if (!IsSafeLineValue(Agent))
+    return FailRequest(THttpError::FieldRefused, "HTTP request refused: Agent holds a CR, LF or NUL character");
+  const unsigned serial = FRequestSerial;
+  FTunnel = true;
+  FTunnelReply.Reset();
+  const std::string request = TunnelRequest(FTlsHost, FTlsPort, Agent, ProxyUsername, ProxyPassword);
+  FSocket->Send(request.data(), static_cast<int>(request.size()));
+  StillRunning(serial);
+}
+
+void THttpCli::TunnelData() {
+  char chunk[512];
+  const int n = FSocket->Receive(chunk, sizeof chunk);
+  if (n <= 0) return;
+  const size_t used = FTunnelReply.Put(chunk, static_cast<size_t>(n));
+  switch (FTunnelReply.State()) {
+    case THttpTunnelReply::TState::Reading: return;
+    case THttpTunnelReply::TState::Open:
+      FTunnel = false;
+      return StartTls(std::string(chunk + used, static_cast<size_t>(n) - used));
+    case THttpTunnelReply::TState::Refused:
+      return FailRequest(THttpError::Tunnel, "The proxy refused the tunnel to " + TlsTarget() + ": " + FTunnelReply.Text());
+    case THttpTunnelReply::TState::Failed:
+      return FailRequest(THttpError::Tunnel, "No tunnel to " + TlsTarget() + ": " + FTunnelReply.Text());
+  }
+}
+
+void THttpCli::SendFirstRequest() {
   SetState(hsWaitingHeader);
   try {
     switch (FRequestType) {
@@ -485,6 +558,7 @@ void THttpCli::DataAvailable() {
 
 void THttpCli::ReceiveData() {
   if (DeadlinePassed()) return FailRequest(THttpError::Timeout, TimeoutText());
+  if (FTunnel) return TunnelData();
   FReader.BodyLimit = BodyLimit;
   // Body bytes need no line cutting: they are read in large pieces straight
   // from the socket, which saves most of the calls (and under Wine most of
@@ -573,6 +647,7 @@ void THttpCli::HeaderLine(const THttpReplyEvent& event) {
   } else if (parsed.LineKind == THttpHeaderLine::Kind::Field) {
     if (parsed.Name == "location") {
       ComputeLocation(parsed.Value);
+      if (FPhase != TPhase::Running) return;
     } else if (parsed.Name == "content-length") {
       FContentLength = event.ContentLength;
     } else if (parsed.Name == "content-range") {
@@ -610,6 +685,14 @@ void THttpCli::SessionClosed(std::uint16_t error) {
   // come may not be all there is.
   if (FSocket->LocalClose())
     return FailRequest(THttpError::Aborted, "HTTP request aborted: the program closed the connection");
+  if (FTunnel)
+    return FailRequest(THttpError::Tunnel,
+                       "The proxy closed the connection before it opened the tunnel to " + TlsTarget());
+  // Over TLS an attacker may cut the connection at a record's end; only the
+  // server's close notice or the announced length shows the body whole.
+  if (FTls && FReader.ReadingBody() && !FSocket->TlsCloseNotice() &&
+      (FContentLength < 0 || FReceivedCount < FContentLength))
+    return FailRequest(THttpError::Tls, FTlsHost + " closed the connection without the TLS close notice: the page may be cut short");
   // The reply decides how the close ends it: a complete body, a header cut
   // short, a redirection, or no reply at all.
   if (wasConnected || FReader.Begun()) {
@@ -629,35 +712,61 @@ void THttpCli::SessionClosed(std::uint16_t error) {
 // they go along.
 void THttpCli::ComputeLocation(const std::string& v) {
   const bool proxy = !Proxy.empty();
-  const bool absolute = v.size() >= 7 && rtl::SameText(v.substr(0, 7), "http://");
+  const bool toHttps = IsHttpsUrl(v);
+  const bool absolute = toHttps || (v.size() >= 7 && rtl::SameText(v.substr(0, 7), "http://"));
+  // A request that began secured stays secured.
+  if (absolute && FTls && !toHttps)
+    return FailRequest(THttpError::Downgrade, "Redirection from https to http refused: " + v);
+  const std::string scheme = FTls ? "https" : "http";
+  // Inside a tunnel the request reads as a direct one, to the https host.
+  const bool tunnel = proxy && FTls;
+  const std::string tlsAuthority = FTlsHost + (FTlsPort == "443" ? "" : ":" + FTlsPort);
   if (!v.empty() && v[0] == '/') {
-    if (proxy) {
+    if (proxy && !tunnel) {
       const THttpUrlParts cur = ParseURL(FRequestPath, "");
       FLocation = (cur.Scheme.empty() ? std::string("http") : cur.Scheme) + "://" + cur.Host +
                   (cur.Port.empty() ? "" : ":" + cur.Port) + v;
       FRequestPath = FLocation;
     } else {
       FRequestPath = v;
-      FLocation = "http://" + FTargetHost + v;
+      FLocation = scheme + "://" + (tunnel ? tlsAuthority : FTargetHost) + v;
     }
   } else if (!absolute) {
     FRequestPath = BaseOf(FRequestPath) + v;
-    FLocation = proxy ? FRequestPath : "http://" + FHostName + (FRequestPath.empty() || FRequestPath[0] != '/' ? "/" : "") + FRequestPath;
+    const std::string slash = FRequestPath.empty() || FRequestPath[0] != '/' ? "/" : "";
+    FLocation = proxy && !tunnel ? FRequestPath
+                                 : scheme + "://" + (tunnel ? tlsAuthority : FHostName) + slash + FRequestPath;
   } else {
-    const THttpUrlParts u = ParseURL(v, "");
+    const THttpUrlParts u = ParseURL(HttpsSchemeLowered(v), "");
+    const std::string port = u.Port.empty() ? (toHttps ? "443" : "80") : u.Port;
     if (proxy) {
       if (!u.Host.empty()) {
         FHostName = u.Host;
-        FLocation = FRequestPath = u.Scheme + "://" + u.Host + (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
         FCurrentOrigin = HttpOrigin(u.Scheme, u.Host, u.Port);
+        if (toHttps) {
+          // From here on through a tunnel of the proxy.
+          FTls = true;
+          FTlsHost = u.Host;
+          FTlsPort = port;
+          FRequestPath = u.Path.empty() ? "/" : u.Path;
+          FLocation = "https://" + u.Host + (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+        } else {
+          FLocation = FRequestPath = u.Scheme + "://" + u.Host + (u.Port.empty() ? "" : ":" + u.Port) + u.Path;
+        }
+      } else if (tunnel) {
+        FRequestPath = u.Path.empty() ? "/" : u.Path;
+        FLocation = "https://" + tlsAuthority + u.Path;
       }
     } else {
       FTargetHost = u.Host.empty() ? FHostName : u.Host;
       FRequestPath = u.Path.empty() ? "/" : u.Path;
-      FTargetPort = u.Port.empty() ? "80" : u.Port;
+      FTargetPort = u.Port.empty() ? port : u.Port;
       FHostName = FTargetHost;
       FLocation = u.Scheme + "://" + FTargetHost + u.Path;
       FCurrentOrigin = HttpOrigin(u.Scheme, FTargetHost, FTargetPort);
+      FTls = toHttps;
+      FTlsHost = FTargetHost;
+      FTlsPort = FTargetPort;
     }
   }
 }

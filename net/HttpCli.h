@@ -1,7 +1,9 @@
 #pragma once
 // HTTP/1.0 client on the asynchronous socket: the request runs on window
 // messages; RequestSync (Get) waits for it while the message loop turns,
-// with a time limit.
+// with a time limit. An https URL runs over TLS (the socket's TLS layer),
+// through an HTTP proxy in a CONNECT tunnel; a redirection from https to
+// http is refused.
 //
 // One request at a time, each its own: it ends with its connection closed
 // and its lookup forgotten, its posted messages carry its number and are
@@ -47,6 +49,10 @@ constexpr std::uint16_t httpErrorRedirections = ErrorNumber(THttpError::Redirect
 constexpr std::uint16_t httpErrorAborted = ErrorNumber(THttpError::Aborted);
 constexpr std::uint16_t httpErrorFieldRefused = ErrorNumber(THttpError::FieldRefused);
 constexpr std::uint16_t httpErrorBadLocation = ErrorNumber(THttpError::BadLocation);
+constexpr std::uint16_t httpErrorTls = ErrorNumber(THttpError::Tls);
+constexpr std::uint16_t httpErrorCertificate = ErrorNumber(THttpError::Certificate);
+constexpr std::uint16_t httpErrorDowngrade = ErrorNumber(THttpError::Downgrade);
+constexpr std::uint16_t httpErrorTunnel = ErrorNumber(THttpError::Tunnel);
 
 // ErrorCode is the client's own number when a request is refused at its
 // start, and the status code (404 for a local failure) when the synchronous
@@ -241,6 +247,14 @@ private:
   void BodyPiece(std::string_view piece);
   void ComputeLocation(const std::string& value);
   void SendRequest(const std::string& method);
+  // The connection is ready for the request (TLS established where asked).
+  void SendFirstRequest();
+  // https: TLS on the connection (Early: server bytes read already), or
+  // through an HTTP proxy first the tunnel and its answer.
+  void StartTls(const std::string& early);
+  void RequestTunnel();
+  void TunnelData();
+  std::string TlsTarget() const;
 
   std::unique_ptr<rtl::THiddenWindow> FWindow;
   std::unique_ptr<TWSocket> FSocket;
@@ -285,4 +299,10 @@ private:
   bool FFollowOnClose = false, FLoginPending = false;
   int FRedirections = 0;
   bool FSocketFailed = false;
+  // The current target is https: TLS to FTlsHost (its name for the
+  // handshake and the certificate) on FTlsPort, through a tunnel when a
+  // proxy is set (FTunnel: its answer is awaited).
+  bool FTls = false, FTunnel = false;
+  std::string FTlsHost, FTlsPort;
+  THttpTunnelReply FTunnelReply;
 };

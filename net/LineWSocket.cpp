@@ -6,6 +6,7 @@
 
 void TCustomLineWSocket::SetLineMode(bool value) {
   if (value == FLineMode) return;
+  if (value && TlsStarted()) return RaiseError("Line mode does not run over TLS");
   FLineMode = value;
   if ((FLine.Held() > 0 || FLineLength > 0) && WindowHandle())
     ::PostMessageA(WindowHandle(), WM_LINE_RETRIGGER, 0, 0);
@@ -13,16 +14,21 @@ void TCustomLineWSocket::SetLineMode(bool value) {
 
 int TCustomLineWSocket::RcvdCount() {
   if (FLineMode) return FLineLength;
-  return TCustomSocksWSocket::RcvdCount();
+  return TCustomTlsWSocket::RcvdCount();
+}
+
+void TCustomLineWSocket::StartTls(const std::string& host, const std::string& early) {
+  if (FLineMode) return RaiseError("StartTls: line mode does not run over TLS");
+  TCustomTlsWSocket::StartTls(host, early);
 }
 
 int TCustomLineWSocket::RawReceive(void* buffer, int size, int flags) {
   // The layer's own read of new bytes goes past its buffer: serving the
   // pending line there would move it behind the lines after it.
-  if (FFilling) return TCustomSocksWSocket::RawReceive(buffer, size, flags);
+  if (FFilling) return TCustomTlsWSocket::RawReceive(buffer, size, flags);
   if (FLineMode && FLineLength > 0) return FLine.ReadLine(static_cast<char*>(buffer), size, FLineLength);
   if (!FLineMode && FLine.Held() > 0) return FLine.ReadFront(static_cast<char*>(buffer), size);
-  return TCustomSocksWSocket::RawReceive(buffer, size, flags);
+  return TCustomTlsWSocket::RawReceive(buffer, size, flags);
 }
 
 bool TCustomLineWSocket::DeliverLines() {
@@ -36,7 +42,7 @@ bool TCustomLineWSocket::DeliverLines() {
     }
     while (FLineMode && FLineLength > 0) {
       const int before = FLineLength;
-      if (!TCustomSocksWSocket::TriggerDataAvailable(0)) {
+      if (!TCustomTlsWSocket::TriggerDataAvailable(0)) {
         FLine.RemoveFront(FLineLength);  // no handler: the line is dropped
         FLineLength = 0;
       }
@@ -60,8 +66,8 @@ void TCustomLineWSocket::CheckLimit() {
 }
 
 bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
-  if (!FLineMode || FLine.LineEnd.empty() || Negotiating()) return TCustomSocksWSocket::TriggerDataAvailable(error);
-  int n = TCustomSocksWSocket::RcvdCount();
+  if (!FLineMode || FLine.LineEnd.empty() || Negotiating()) return TCustomTlsWSocket::TriggerDataAvailable(error);
+  int n = TCustomTlsWSocket::RcvdCount();
   if (n < 0) return true;
   if (n == 0) n = 255;
   std::vector<char> bytes(static_cast<size_t>(n));
@@ -83,7 +89,7 @@ bool TCustomLineWSocket::TriggerDataAvailable(std::uint16_t error) {
 }
 
 LRESULT TCustomLineWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message != WM_LINE_RETRIGGER) return TCustomSocksWSocket::WndProc(message, wParam, lParam);
+  if (message != WM_LINE_RETRIGGER) return TCustomTlsWSocket::WndProc(message, wParam, lParam);
   TFrame frame(*this);
   try {
     // Bounded: every pass must consume something.
@@ -92,7 +98,7 @@ LRESULT TCustomLineWSocket::WndProc(UINT message, WPARAM wParam, LPARAM lParam) 
       if (FLineMode) {
         if (!DeliverLines()) break;
       } else {
-        TCustomSocksWSocket::TriggerDataAvailable(0);
+        TCustomTlsWSocket::TriggerDataAvailable(0);
         if (FLine.Held() == held) break;
       }
     }
@@ -108,13 +114,13 @@ void TCustomLineWSocket::TriggerSessionClosed(std::uint16_t error) {
     FLineLength = FLine.Held();
     for (int pass = 0; pass < 100000 && FLineMode && FLineLength > 0; ++pass) {
       const int before = FLineLength;
-      if (!TCustomSocksWSocket::TriggerDataAvailable(0)) break;
+      if (!TCustomTlsWSocket::TriggerDataAvailable(0)) break;
       if (FLineLength == before) break;
     }
   }
   FLine.Clear();
   FLineLength = 0;
-  TCustomSocksWSocket::TriggerSessionClosed(error);
+  TCustomTlsWSocket::TriggerSessionClosed(error);
 }
 
 int TCustomSyncWSocket::WaitUntilSet(const bool& flag) {

@@ -7,16 +7,17 @@
 #include <functional>
 #include <string>
 
-#include "net/SocksWSocket.h"
+#include "net/TlsWSocket.h"
 #include "net/core/LineBuffer.h"
 
-class TCustomLineWSocket : public TCustomSocksWSocket {
+class TCustomLineWSocket : public TCustomTlsWSocket {
 public:
   static constexpr UINT WM_LINE_RETRIGGER = WM_USER + 20;
 
-  using TCustomSocksWSocket::TCustomSocksWSocket;
+  using TCustomTlsWSocket::TCustomTlsWSocket;
 
   bool LineMode() const { return FLineMode; }
+  // Refused on a connection that runs TLS.
   void SetLineMode(bool value);
   int LineLimit = 65536;  // 0 or less: no limit
   const std::string& LineEnd() const { return FLine.LineEnd; }
@@ -27,6 +28,8 @@ public:
   void SetLineEdit(bool value) { FLine.LineEdit = value; }
 
   int RcvdCount() override;
+  // Line mode does not run over TLS: refused while line mode is on.
+  void StartTls(const std::string& host, const std::string& early = std::string()) override;
 
   std::function<void(TCustomWSocket&, int rcvdLength, bool& clearData)> OnLineLimitExceeded;
 

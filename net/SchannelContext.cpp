@@ -143,12 +143,15 @@ TTlsResult TSchannelContext::Handshake(const std::string& input) {
   return r;
 }
 
-std::string TSchannelContext::CheckPeer() {
+PCCERT_CONTEXT TSchannelContext::PeerCertificate() {
   PCCERT_CONTEXT certificate = nullptr;
-  const SECURITY_STATUS status =
-      FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate);
-  if (status != SEC_E_OK || !certificate)
-    return rtl::Format("%s sent no certificate (0x%08lX)", FHost.c_str(), static_cast<unsigned long>(status));
+  if (FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_REMOTE_CERT_CONTEXT, &certificate) != SEC_E_OK) return nullptr;
+  return certificate;
+}
+
+std::string TSchannelContext::CheckPeer() {
+  PCCERT_CONTEXT certificate = PeerCertificate();
+  if (!certificate) return FHost + " sent no certificate";
   const std::unique_ptr<const CERT_CONTEXT, void (*)(PCCERT_CONTEXT)> owner(
       certificate, [](PCCERT_CONTEXT c) { SecurityApi().CertFreeCertificateContext(c); });
   return CertificateProblem(certificate, FHost);
@@ -223,4 +226,46 @@ bool TSchannelContext::Tls13() {
   SecPkgContext_ConnectionInfo info{};
   return FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK &&
          (info.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
+}
+
+namespace {
+
+std::string ProtocolName(DWORD protocol) {
+  if (protocol & SP_PROT_TLS1_3_CLIENT) return "TLS 1.3";
+  if (protocol & SP_PROT_TLS1_2_CLIENT) return "TLS 1.2";
+  if (protocol & SP_PROT_TLS1_1_CLIENT) return "TLS 1.1";
+  if (protocol & SP_PROT_TLS1_0_CLIENT) return "TLS 1.0";
+  return rtl::Format("protocol 0x%lX", static_cast<unsigned long>(protocol));
+}
+
+std::string AlgorithmName(ALG_ID id) {
+  switch (id) {
+    case CALG_AES_128: return "AES-128";
+    case CALG_AES_192: return "AES-192";
+    case CALG_AES_256: return "AES-256";
+    case CALG_3DES: return "3DES";
+    case CALG_RC4: return "RC4";
+    case CALG_SHA1: return "SHA-1";
+    case CALG_SHA_256: return "SHA-256";
+    case CALG_SHA_384: return "SHA-384";
+    case CALG_SHA_512: return "SHA-512";
+    case CALG_MD5: return "MD5";
+    case CALG_RSA_KEYX: return "RSA";
+    case CALG_DH_EPHEM: return "DHE";
+    case CALG_ECDH: return "ECDH";
+    case CALG_ECDH_EPHEM: return "ECDHE";
+    case 0: return "none";
+    default: return rtl::Format("0x%04X", static_cast<unsigned>(id));
+  }
+}
+
+}  // namespace
+
+std::string TSchannelContext::Description() {
+  SecPkgContext_ConnectionInfo info{};
+  if (!FHaveContext || FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_CONNECTION_INFO, &info) != SEC_E_OK)
+    return std::string();
+  return rtl::Format("%s, cipher %s (%lu bits), hash %s, key exchange %s", ProtocolName(info.dwProtocol).c_str(),
+                     AlgorithmName(info.aiCipher).c_str(), static_cast<unsigned long>(info.dwCipherStrength),
+                     AlgorithmName(info.aiHash).c_str(), AlgorithmName(info.aiExch).c_str());
 }

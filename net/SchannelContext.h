@@ -23,6 +23,10 @@ public:
   TTlsResult Encrypt(const std::string& plain) override;
   TTlsResult CloseNotify() override;
   bool Tls13() override;
+  std::string Description() override;
+  // The server's certificate after the handshake, for the caller to free
+  // (CertFreeCertificateContext); nullptr when it sent none.
+  PCCERT_CONTEXT PeerCertificate();
 
 private:
   void AcquireCredentials();

@@ -39,6 +39,8 @@ public:
   static constexpr UINT WM_CLOSE_LATER = WM_USER + 4;
   static constexpr UINT WM_RELEASE_LATER = WM_USER + 5;
   static constexpr UINT WM_TEST_EXCEPTION = WM_USER + 6;
+  // The TLS layer's certificate verdict, from the thread that checked it.
+  static constexpr UINT WM_TLS_CHECKED = WM_USER + 7;
 
   explicit TCustomWSocket(rtl::TComponent* owner);
   ~TCustomWSocket() override;
@@ -105,7 +107,9 @@ public:
   SOCKET Accept();
   void Dup(SOCKET accepted);
 
-  int Send(const void* data, int length);
+  // Queues Data for sending (a layer above may change it on the way, as
+  // TLS encrypts it).
+  virtual int Send(const void* data, int length);
   int SendText(const std::string& text);
   int Receive(void* buffer, int size);
   // Datagrams: one to the given address, one from whoever sent it.

@@ -28,6 +28,17 @@ enum class THttpError : std::uint16_t {
   FieldRefused = 16,
   // A redirection whose Location holds a control character.
   BadLocation = 17,
+  // An https request: the TLS handshake failed, the server spoke no TLS or
+  // closed during it, or the data could not be read.
+  Tls = 18,
+  // The server's certificate is not trusted for its name (untrusted,
+  // another name, expired, revoked).
+  Certificate = 19,
+  // A redirection from https to http, which would drop the protection.
+  Downgrade = 20,
+  // The HTTP proxy refused the tunnel for an https request, or its answer
+  // was no HTTP.
+  Tunnel = 21,
 };
 
 // The number as the program sees it.

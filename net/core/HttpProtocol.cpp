@@ -154,3 +154,53 @@ void ParseContentRange(const std::string& Value, std::string& Begin, std::string
             ? Value.substr(dash + 1, slash - dash - 1)
             : std::string();
 }
+
+std::string TunnelRequest(const std::string& Host, const std::string& Port, const std::string& Agent,
+                          const std::string& ProxyUsername, const std::string& ProxyPassword) {
+  const std::string target = Host + ":" + Port;
+  std::string out = "CONNECT " + target + " HTTP/1.0\r\nHost: " + target + "\r\n";
+  if (!Agent.empty()) out += "User-Agent: " + Agent + "\r\n";
+  if (!ProxyUsername.empty())
+    out += "Proxy-Authorization: Basic " + Base64Encode(ProxyUsername + ":" + ProxyPassword) + "\r\n";
+  return out + "\r\n";
+}
+
+void THttpTunnelReply::Reset() {
+  FState = TState::Reading;
+  FHeader.clear();
+  FText.clear();
+}
+
+size_t THttpTunnelReply::Put(const char* Data, size_t Length) {
+  size_t used = 0;
+  // Byte by byte: the header's end is where the server's bytes begin.
+  while (FState == TState::Reading && used < Length) {
+    FHeader += Data[used++];
+    const size_t n = FHeader.size();
+    const bool ended = (n >= 2 && FHeader.compare(n - 2, 2, "\n\n") == 0) ||
+                       (n >= 3 && FHeader.compare(n - 3, 3, "\n\r\n") == 0);
+    if (!ended) {
+      if (n >= kMaxHeader) {
+        FState = TState::Failed;
+        FText = "the proxy's answer to CONNECT is longer than 8192 bytes";
+      }
+      continue;
+    }
+    std::string status = FHeader.substr(0, FHeader.find('\n'));
+    if (!status.empty() && status.back() == '\r') status.pop_back();
+    const bool http = status.size() >= 12 && status.compare(0, 7, "HTTP/1.") == 0 && status[8] == ' ' &&
+                      std::isdigit(static_cast<unsigned char>(status[9])) &&
+                      std::isdigit(static_cast<unsigned char>(status[10])) &&
+                      std::isdigit(static_cast<unsigned char>(status[11]));
+    if (!http) {
+      FState = TState::Failed;
+      FText = "the proxy's answer to CONNECT is no HTTP status line";
+    } else if (status[9] == '2') {
+      FState = TState::Open;
+    } else {
+      FState = TState::Refused;
+      FText = status;
+    }
+  }
+  return used;
+}

@@ -70,3 +70,31 @@ bool StartsWithHtml(const std::string& Line);
 
 // "bytes 100-199/1000" gives "100" and "199".
 void ParseContentRange(const std::string& Value, std::string& Begin, std::string& End);
+
+// The request that asks an HTTP proxy for a tunnel to Host:Port, through
+// which TLS then runs to the server itself; with the proxy's Basic
+// credentials when a user is given (and only to the proxy: the request
+// inside the tunnel never carries them).
+std::string TunnelRequest(const std::string& Host, const std::string& Port, const std::string& Agent,
+                          const std::string& ProxyUsername, const std::string& ProxyPassword);
+
+// The proxy's answer to a tunnel request, read up to the empty line that
+// ends its header, within 8192 bytes. The bytes after that line are the
+// server's, and Put leaves them to the caller.
+class THttpTunnelReply {
+public:
+  enum class TState { Reading, Open, Refused, Failed };
+  static constexpr size_t kMaxHeader = 8192;
+
+  void Reset();
+  // Takes bytes while reading; returns how many of them were the proxy's.
+  size_t Put(const char* Data, size_t Length);
+  TState State() const { return FState; }
+  // Refused or Failed: what the proxy said (its status line), or what was
+  // wrong with its answer.
+  const std::string& Text() const { return FText; }
+
+private:
+  TState FState = TState::Reading;
+  std::string FHeader, FText;
+};

@@ -108,6 +108,12 @@ THttpUrlParts ParseURL(const std::string& Url, const std::string& CurrentPath) {
   return parts;
 }
 
+bool IsHttpsUrl(const std::string& Url) { return StartsWithNoCase(Url, "https://"); }
+
+std::string HttpsSchemeLowered(const std::string& Url) {
+  return IsHttpsUrl(Url) ? "https://" + Url.substr(8) : Url;
+}
+
 std::string HttpOrigin(const std::string& Scheme, const std::string& Host, const std::string& Port) {
   const std::string scheme = Scheme.empty() ? "http" : Lower(Scheme);
   std::string port = Port;

@@ -12,6 +12,12 @@ struct THttpUrlParts {
 // which "./" and "../" addresses are taken.
 THttpUrlParts ParseURL(const std::string& Url, const std::string& CurrentPath);
 
+// Whether Url asks for TLS: it begins with "https://" in any case.
+bool IsHttpsUrl(const std::string& Url);
+// Url with an "https://" in any case at its start written in lower case,
+// so that ParseURL takes it as the scheme.
+std::string HttpsSchemeLowered(const std::string& Url);
+
 // Where an address leads, in one form for comparing: "scheme://host:port"
 // with scheme and host in lower case, "http" for no scheme, and the
 // scheme's own port (80, 443) for none. Credentials belong to one origin.

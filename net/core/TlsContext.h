@@ -49,6 +49,9 @@ public:
   virtual TTlsResult Encrypt(const std::string& plain) = 0;
   // The client's close notice to send.
   virtual TTlsResult CloseNotify() = 0;
+  // The protocol version and cipher of the connection for a person to
+  // read ("TLS 1.2, AES 256-bit, ..."), after the handshake.
+  virtual std::string Description() { return std::string(); }
   // Whether the connection runs TLS 1.3, where messages after the
   // handshake (tickets, key updates) are normal and no renegotiation.
   virtual bool Tls13() = 0;

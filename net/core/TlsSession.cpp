@@ -35,6 +35,7 @@ size_t TTlsSession::Room() const {
   switch (FPhase) {
     case Phase::Handshake:
       return FIn.size() < kMaxHandshake ? kMaxHandshake - FIn.size() : 0;
+    case Phase::Checking:
     case Phase::Open:
       return FIn.size() < kMaxRecord ? kMaxRecord - FIn.size() : 0;
     default:
@@ -43,14 +44,14 @@ size_t TTlsSession::Room() const {
 }
 
 void TTlsSession::Feed(const char* data, size_t length) {
-  if (FPhase != Phase::Handshake && FPhase != Phase::Open) return;
+  if (FPhase != Phase::Handshake && FPhase != Phase::Checking && FPhase != Phase::Open) return;
   if (length > Room()) throw std::length_error("TLS session: more bytes fed than it has room for");
   FIn.append(data, length);
   Process();
 }
 
 void TTlsSession::TransportClosed() {
-  if (FPhase == Phase::Handshake) {
+  if (FPhase == Phase::Handshake || FPhase == Phase::Checking) {
     Fail(TTlsError::ClosedInHandshake, FHost + " closed the connection during the TLS handshake");
   } else if (FPhase == Phase::Open) {
     FPhase = Phase::Ended;
@@ -174,24 +175,38 @@ bool TTlsSession::HandshakeStep() {
       FTried = 0;
       FPhase = Phase::Open;
       if (FChecked) return true;
-      {
-        const std::string problem = FContext.CheckPeer();
-        if (!problem.empty()) {
-          Fail(TTlsError::Untrusted, problem);
-          return false;
-        }
+      if (OnCheckPeer) {
+        // Records that come meanwhile wait (within Room) for the verdict.
+        FPhase = Phase::Checking;
+        OnCheckPeer();
+        return false;
       }
-      FChecked = true;
-      if (OnEstablished) {
-        const std::shared_ptr<bool> alive = FAlive;
-        OnEstablished();
-        if (!*alive) return false;
-      }
-      return true;
+      return Establish(FContext.CheckPeer());
     default:
       Fail(TTlsError::HandshakeFailed, "The TLS handshake with " + FHost + " failed (" + Hex(r.Code) + ")");
       return false;
   }
+}
+
+bool TTlsSession::Establish(const std::string& problem) {
+  if (!problem.empty()) {
+    Fail(TTlsError::Untrusted, problem);
+    return false;
+  }
+  FPhase = Phase::Open;
+  FChecked = true;
+  if (OnEstablished) {
+    const std::shared_ptr<bool> alive = FAlive;
+    OnEstablished();
+    if (!*alive) return false;
+  }
+  return true;
+}
+
+void TTlsSession::PeerChecked(const std::string& problem) {
+  if (FPhase != Phase::Checking) return;
+  const std::shared_ptr<bool> alive = FAlive;
+  if (Establish(problem) && *alive) Process();
 }
 
 bool TTlsSession::ReadRecord() {

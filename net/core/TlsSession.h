@@ -31,7 +31,9 @@ enum class TTlsError {
 
 class TTlsSession {
 public:
-  enum class Phase { Idle, Handshake, Open, Ended };
+  // Checking: the handshake is done and the certificate's verdict awaited
+  // (only with OnCheckPeer).
+  enum class Phase { Idle, Handshake, Checking, Open, Ended };
 
   // Bytes to send to the server, in order.
   std::function<void(const std::string& bytes)> OnSend;
@@ -42,6 +44,10 @@ public:
   // The connection ended while open: with the server's close notice, or
   // without it (the transport closed), which may mean that data were cut.
   std::function<void(bool closeNotice)> OnClosed;
+  // When set, the certificate is checked elsewhere (it may take seconds):
+  // the session waits in Phase::Checking until PeerChecked gives the
+  // verdict. Unset, the engine's CheckPeer runs at once.
+  std::function<void()> OnCheckPeer;
   // The session failed; it has ended. Msg names the host.
   std::function<void(TTlsError error, const std::string& msg)> OnError;
 
@@ -66,6 +72,9 @@ public:
   void Feed(const char* data, size_t length);
   // The transport reached its end (the server closed, or a read failed).
   void TransportClosed();
+  // The verdict that OnCheckPeer asked for: empty when the certificate is
+  // trusted, else the reason. Ignored unless the session is checking.
+  void PeerChecked(const std::string& problem);
   // Encrypts and sends plain text; only while open.
   void Send(const std::string& data);
   // Sends the client's close notice while open; the session ends without
@@ -75,6 +84,7 @@ public:
 private:
   void Process();
   bool HandshakeStep();  // each step: true when the next may follow at once
+  bool Establish(const std::string& problem);
   bool ReadRecord();
   size_t WholeRecords(bool firstOnly, std::string& problem) const;
   bool Consume(size_t given, size_t extra);

@@ -105,3 +105,37 @@ TEST(HttpProtocol, HeaderLines) {
   EXPECT_EQ("", b);
   EXPECT_EQ("", e);
 }
+
+TEST(HttpProtocol, TunnelRequestAndTheProxysAnswer) {
+  EXPECT_EQ("CONNECT example.org:443 HTTP/1.0\r\nHost: example.org:443\r\nUser-Agent: probe\r\n"
+            "Proxy-Authorization: Basic dTpw\r\n\r\n",
+            TunnelRequest("example.org", "443", "probe", "u", "p"));
+  EXPECT_EQ("CONNECT h:8443 HTTP/1.0\r\nHost: h:8443\r\n\r\n", TunnelRequest("h", "8443", "", "", "p"));
+
+  const struct {
+    std::string answer;
+    THttpTunnelReply::TState state;
+    size_t used;  // the rest is the server's
+    const char* text;
+  } cases[] = {
+      {"HTTP/1.1 200 Connection established\r\n\r\n\x16\x03", THttpTunnelReply::TState::Open, 39, ""},
+      {"HTTP/1.0 200 OK\nProxy-agent: x\n\nrest", THttpTunnelReply::TState::Open, 32, ""},
+      {"HTTP/1.0 407 Proxy Authentication Required\r\nX: y\r\n\r\n", THttpTunnelReply::TState::Refused, 52,
+       "HTTP/1.0 407 Proxy Authentication Required"},
+      {"SSH-2.0-OpenSSH\r\n\r\n", THttpTunnelReply::TState::Failed, 19,
+       "the proxy's answer to CONNECT is no HTTP status line"},
+      {"HTTP/1.0 200 OK\r\n" + std::string(9000, 'x'), THttpTunnelReply::TState::Failed, 8192,
+       "the proxy's answer to CONNECT is longer than 8192 bytes"},
+      {"HTTP/1.0 200 OK\r\n", THttpTunnelReply::TState::Reading, 17, ""},
+  };
+  for (const auto& t : cases) {
+    for (size_t cut = 0; cut <= t.answer.size(); cut += t.answer.size() > 100 ? 1000 : 1) {
+      THttpTunnelReply reply;
+      size_t used = reply.Put(t.answer.data(), cut);
+      used += reply.Put(t.answer.data() + used, t.answer.size() - used);
+      EXPECT_EQ(t.state, reply.State()) << t.answer.substr(0, 40) << " cut at " << cut;
+      EXPECT_EQ(t.used, used) << t.answer.substr(0, 40) << " cut at " << cut;
+      EXPECT_EQ(t.text, reply.Text()) << t.answer.substr(0, 40);
+    }
+  }
+}

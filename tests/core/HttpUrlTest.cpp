@@ -60,3 +60,17 @@ TEST(HttpUrl, DocumentNames) {
   EXPECT_EQ("setup.exe", HtmlDocumentName("setup.exe", "application/octet-stream"));
   EXPECT_EQ("setup.exe", HtmlDocumentName("setup.exe", "text/html; charset=utf-8"));
 }
+
+// "HTTPS://" is TLS as much as "https://": an upper-case scheme must never
+// fall back to plain HTTP.
+TEST(HttpUrl, HttpsInAnyCase) {
+  for (const char* url : {"https://h/", "HTTPS://h/", "Https://h:8443/p"}) {
+    EXPECT_TRUE(IsHttpsUrl(url)) << url;
+    EXPECT_EQ("https", ParseURL(HttpsSchemeLowered(url), "").Scheme) << url;
+    EXPECT_EQ("h", ParseURL(HttpsSchemeLowered(url), "").Host) << url;
+  }
+  for (const char* url : {"http://h/", "https:/h", "httpsx://h/", "h/https://"}) {
+    EXPECT_FALSE(IsHttpsUrl(url)) << url;
+    EXPECT_EQ(url, HttpsSchemeLowered(url));
+  }
+}

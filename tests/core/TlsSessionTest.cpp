@@ -219,6 +219,39 @@ TEST(TlsSession, EndsOfTheConnection) {
   EXPECT_EQ(-1, ours.closed);
 }
 
+// The verdict may come later (from a thread of its own): records wait for
+// it, and each verdict, and a close meanwhile, ends the wait its own way.
+TEST(TlsSession, TheCertificatesVerdictMayComeLater) {
+  const auto waiting = [](Client& c, int& asked) {
+    c.s.OnCheckPeer = [&asked] { ++asked; };
+    c.s.Start();
+    c.Serve(kConversation, {kHandshake.size() + 3});
+    EXPECT_EQ(TTlsSession::Phase::Checking, c.s.CurrentPhase());
+    EXPECT_EQ(0, c.established);
+    EXPECT_EQ("", c.data);
+  };
+  int asked = 0;
+  Client trusted;
+  waiting(trusted, asked);
+  trusted.s.PeerChecked("");
+  ExpectConversation(trusted, "verdict later");
+  EXPECT_EQ(1, asked);
+
+  Client untrusted;
+  waiting(untrusted, asked);
+  untrusted.s.PeerChecked("The certificate of localhost has expired");
+  EXPECT_EQ(static_cast<int>(TTlsError::Untrusted), untrusted.error);
+  EXPECT_EQ("The certificate of localhost has expired", untrusted.message);
+  EXPECT_EQ("", untrusted.data);
+
+  Client closed;
+  waiting(closed, asked);
+  closed.s.TransportClosed();
+  closed.s.PeerChecked("");
+  EXPECT_EQ(static_cast<int>(TTlsError::ClosedInHandshake), closed.error);
+  EXPECT_EQ(0, closed.established);
+}
+
 TEST(TlsSession, HeldBytesStayBounded) {
   // A handshake message that never completes fails at the bound; until
   // then there is always room for more.

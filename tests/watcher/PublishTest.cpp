@@ -215,6 +215,17 @@ TEST_F(WatcherCycle, ProxySettingsAct) {
   }
 }
 
+// Run by tests/tls/tls-tests.sh: an https page whose certificate only that
+// test's Wine prefix trusts.
+TEST_F(WatcherCycle, HttpsPage) {
+  const std::string url = Environment("ORV_HTTPS_PAGE");
+  if (url.empty()) GTEST_SKIP() << "needs the TLS server that tests/tls/tls-tests.sh starts";
+  PageOptions(url);
+  StartInTray();
+  ASSERT_TRUE(WaitForFile(TextFile, "80.1.2.3"));
+  EXPECT_EQ("OnlyWeb", StringValue(kSettingsKey, "Location"));
+}
+
 // Run by tests/netns/unresolvable.sh, whose name server knows only
 // ORV_KNOWN_NAME.
 TEST_F(WatcherCycle, StaticNameThatDoesNotResolve) {

@@ -1,6 +1,7 @@
 // netprobe: checks network settings with the program's own components.
 //   netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]
-//                    [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE]
+//                    [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE] [-v]
+// URL may be http:// or https://; -v also prints the TLS protocol and cipher.
 //   netprobe ping HOST [--timeout MS] [--size N] [--ttl N]
 //   netprobe lookup NAME
 // Exit code 0 on success, 1 with a one-line message on failure, 2 on bad
@@ -27,7 +28,7 @@ namespace {
 
 const char kUsage[] =
     "usage: netprobe get URL [--proxy HOST[:PORT]] [--socks HOST:PORT [--socks-level 4|4A|5]\n"
-    "                        [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE]\n"
+    "                        [--socks-user U --socks-password P]] [--timeout S] [--max-body BYTES] [-o FILE] [-v]\n"
     "       netprobe ping HOST [--timeout MS] [--size N] [--ttl N]\n"
     "       netprobe lookup NAME\n";
 
@@ -50,13 +51,21 @@ struct Arguments {
   std::map<std::string, std::string> options;
 };
 
-Arguments Parse(int argc, char** argv, const std::vector<std::string>& known) {
+// Known: the options that take a value; Flags: those that stand alone (their
+// value reads "1").
+Arguments Parse(int argc, char** argv, const std::vector<std::string>& known,
+                const std::vector<std::string>& flags = {}) {
   Arguments a;
   for (int i = 2; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg.size() > 1 && arg[0] == '-') {
-      bool ok = false;
+      bool ok = false, flag = false;
       for (const auto& k : known) ok = ok || k == arg;
+      for (const auto& f : flags) flag = flag || f == arg;
+      if (flag) {
+        a.options[arg] = "1";
+        continue;
+      }
       if (!ok) throw Usage{"unknown option " + arg};
       if (i + 1 >= argc) throw Usage{arg + " needs a value"};
       a.options[arg] = argv[++i];
@@ -127,6 +136,8 @@ int Get(const Arguments& a) {
     status = 1;
   }
   std::fflush(stdout);
+  if (a.options.count("-v") && !http.Socket().TlsDescription().empty())
+    std::fprintf(stderr, "TLS: %s\n", http.Socket().TlsDescription().c_str());
   if (times) {
     ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel1, &user1);
     auto ms = [](const FILETIME& a, const FILETIME& b) {
@@ -187,7 +198,8 @@ int main(int argc, char** argv) {
     const std::string command = argv[1];
     if (command == "get")
       return Get(Parse(argc, argv, {"--proxy", "--socks", "--socks-level", "--socks-user", "--socks-password",
-                                     "--timeout", "--max-body", "-o", "--times"}));
+                                     "--timeout", "--max-body", "-o", "--times"},
+                                 {"-v"}));
     if (command == "ping") return Ping(Parse(argc, argv, {"--timeout", "--size", "--ttl"}));
     if (command == "lookup") return Lookup(Parse(argc, argv, {}));
     throw Usage{"unknown command " + command};
