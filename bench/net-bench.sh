@@ -77,16 +77,16 @@ cmp -s "$work/probe.bin" "$www/file64m.bin" && same=identical || same=DIFFERENT
 # taking turns. In-process times come from netprobe --times and the loop.
 loop="$tree/bench/schannelloop.exe"
 best_tls_curl=999; best_tls_probe=999; best_tls_loop=999; tls_curl_in=""; tls_probe_in=""; tls_loop_in=""
-probe_said=""; loop_said=""
+probe_said=""; loop_said=""; probe_tls=""
 for i in $(seq 1 5); do
   s=$(now); said=$(curl -s --cacert "$tls/ca.pem" -o "$work/curl-tls.bin" -w '%{time_total}' "$https_url" || true); e=$(now)
   t=$(echo "$e - $s" | bc -l)
   [ "$(echo "$t < $best_tls_curl" | bc -l)" = 1 ] && { best_tls_curl=$t; tls_curl_in="wall $(echo "$said * 1000" | bc -l | cut -d. -f1) ms"; }
   rm -f "$work/probe-tls.bin"
-  s=$(now); said=$("$loader" "$netprobe" get "$https_url" -o "$(winpath "$work/probe-tls.bin")" --times 1 2>&1 | tr -d '\r' || true); e=$(now)
+  s=$(now); said=$("$loader" "$netprobe" get "$https_url" -o "$(winpath "$work/probe-tls.bin")" --times 1 -v 2>&1 | tr -d '\r' || true); e=$(now)
   if cmp -s "$work/probe-tls.bin" "$www/file64m.bin"; then
     t=$(echo "$e - $s" | bc -l)
-    [ "$(echo "$t < $best_tls_probe" | bc -l)" = 1 ] && { best_tls_probe=$t; tls_probe_in=$(grep -o 'times:.*' <<<"$said" || true); }
+    [ "$(echo "$t < $best_tls_probe" | bc -l)" = 1 ] && { best_tls_probe=$t; tls_probe_in=$(grep -o 'times:.*' <<<"$said" || true); probe_tls=$(grep -m1 -o 'TLS: .*' <<<"$said" || true); }
   else
     probe_said=$(grep -m1 '^netprobe:' <<<"$said" || echo "no error, but the body differs")
   fi
@@ -195,6 +195,7 @@ else
     "$(echo "$(wall_ms "$tls_probe_in") / $(wall_ms "$tls_curl_in")" | bc -l)" "$target"
 fi
 echo "  curl's connection: $curl_tls"
+[ -z "$probe_tls" ] || echo "  netprobe's connection: $probe_tls"
 if [ "$(grep -c '^handshake' <<<"$tls_timing")" = 5 ]; then
   second_best() { sort -n | sed -n 2p; }
   echo "  the client's TLS layer (session over the Schannel engine), 5 connections in one process,"
