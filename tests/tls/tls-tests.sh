@@ -15,6 +15,7 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 TESTS=$1 NETPROBE=$2 WATCHER=$3
 source "$ROOT/scripts/wine-env.sh"
 source "$ROOT/scripts/net-peers.sh"
+source "$ROOT/scripts/tls-fixture.sh"
 source "$ROOT/tests/lib/check.sh"
 
 prefix="${WINEPREFIX:?tls-tests.sh runs inside the test environment}-tls"
@@ -32,52 +33,12 @@ wine_prefix_start "$prefix" "$prefix.logs"
 
 # --- the authorities and the certificates
 cd "$work" || exit 1
-cat >ca.cnf <<'CNF'
-[ca]
-default_ca = test
-[test]
-dir = .
-database = ./index.txt
-new_certs_dir = .
-serial = ./serial
-default_md = sha256
-policy = any
-unique_subject = no
-[any]
-commonName = supplied
-CNF
-authority() {  # NAME: NAME.key, NAME.pem and its own database
-  openssl req -x509 -newkey rsa:2048 -nodes -keyout "$1.key" -out "$1.pem" -days 2 -subj "/CN=Orvandel test $1" \
-    -addext basicConstraints=critical,CA:TRUE -addext keyUsage=critical,keyCertSign,cRLSign 2>/dev/null
-}
-leaf() {  # NAME DNS-NAME AUTHORITY [openssl ca dates...]
-  local name=$1 dns=$2 ca=$3; shift 3
-  : >index.txt; echo 1000 >serial
-  printf 'subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n' "$dns" >"$name.ext"
-  openssl req -new -newkey rsa:2048 -nodes -keyout "$name.key" -out "$name.csr" -subj "/CN=$dns" 2>/dev/null
-  openssl ca -batch -notext -config ca.cnf -cert "$ca.pem" -keyfile "$ca.key" -in "$name.csr" -out "$name.pem" \
-    -extfile "$name.ext" "$@" 2>/dev/null
-}
-{ authority ca && authority stranger &&
-  leaf good localhost ca -days 2 && leaf other other.test ca -days 2 &&
-  leaf expired localhost ca -startdate 20200101000000Z -enddate 20210101000000Z &&
-  leaf unknown localhost stranger -days 2; } || { echo "FAILED  openssl could not make the certificates"; exit 1; }
-
-# Trust "ca" in this prefix only: the current user's root store keeps each
-# certificate under its SHA-1 as the words 0x20, 1, the length, then the DER.
-openssl x509 -in ca.pem -outform DER -out ca.der || exit 1
-python3 - ca.der >ca.reg <<'PY' || exit 1
-import hashlib, struct, sys
-der = open(sys.argv[1], "rb").read()
-blob = struct.pack("<III", 0x20, 1, len(der)) + der
-key = hashlib.sha1(der).hexdigest().upper()
-print("Windows Registry Editor Version 5.00\n")
-print(f"[HKEY_CURRENT_USER\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\{key}]")
-print('"Blob"=hex:' + ",".join(f"{b:02x}" for b in blob))
-PY
-# The authorities of earlier runs go first: the prefix stays between runs.
-"$WINELOADER" reg delete 'HKCU\Software\Microsoft\SystemCertificates\Root\Certificates' /f >/dev/null 2>&1
-"$WINELOADER" reg import "Z:${work//\//\\}\\ca.reg" >"$prefix.logs/reg-import.log" 2>&1 ||
+{ tls_authority ca && tls_authority stranger &&
+  tls_leaf good localhost ca -days 2 && tls_leaf other other.test ca -days 2 &&
+  tls_leaf expired localhost ca -startdate 20200101000000Z -enddate 20210101000000Z &&
+  tls_leaf unknown localhost stranger -days 2; } || { echo "FAILED  openssl could not make the certificates"; exit 1; }
+# Trust "ca" in this prefix only.
+tls_trust ca "$prefix.logs/reg-import.log" ||
   { echo "FAILED  the test authority could not be imported"; cat "$prefix.logs/reg-import.log"; exit 1; }
 
 # --- the servers
