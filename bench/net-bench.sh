@@ -14,7 +14,10 @@
 #   Get --timeout 2 from a server whose body never ends: wall and CPU time
 #   and peak memory                                   (target: within 2.5 s, under 32 MiB)
 # A benchmark, not a test: it prints figures and ratios and never fails on them.
+# With --https only the HTTPS rows run (the quick loop while tuning TLS).
 set -euo pipefail
+https_only=0
+[ "${1:-}" = --https ] && https_only=1
 source "$(dirname "$0")/../scripts/prelude.sh"
 source "$ROOT/scripts/net-peers.sh"
 source "$ROOT/scripts/tls-fixture.sh"
@@ -61,8 +64,8 @@ loader=/usr/lib/wine/wine64
 [ "$(basename "$tree")" = win64 ] || loader=/usr/lib/wine/wine
 now() { date +%s.%N; }
 keeper="$BUILD/$(wine_tree)/tools/keepdesktop/keepdesktop.exe"
-best_curl=999; best_probe=999; best_start=999
-for i in $(seq 1 9); do
+best_curl=999; best_probe=999; best_start=999; inproc=""; same="not run"
+[ $https_only = 1 ] || for i in $(seq 1 9); do
   # What Wine itself takes to start and end a program that makes a window.
   s=$(now); "$loader" "$keeper" 0 >/dev/null 2>&1 || true; e=$(now)
   t=$(echo "$e - $s" | bc -l); [ "$(echo "$t < $best_start" | bc -l)" = 1 ] && best_start=$t
@@ -71,7 +74,7 @@ for i in $(seq 1 9); do
   s=$(now); inproc=$("$loader" "$netprobe" get "$url" -o "Z:${work//\//\\}\\probe.bin" --times 1 2>&1 | grep -o 'times:.*' | tr -d '\r'); e=$(now)
   t=$(echo "$e - $s" | bc -l); [ "$(echo "$t < $best_probe" | bc -l)" = 1 ] && best_probe=$t
 done
-cmp -s "$work/probe.bin" "$www/file64m.bin" && same=identical || same=DIFFERENT
+[ $https_only = 1 ] || { cmp -s "$work/probe.bin" "$www/file64m.bin" && same=identical || same=DIFFERENT; }
 
 # The same file over HTTPS: netprobe, curl and the minimal Schannel loop,
 # taking turns. In-process times come from netprobe --times and the loop.
@@ -105,6 +108,7 @@ curl_tls=$(curl -sv --cacert "$tls/ca.pem" -o /dev/null "https://localhost:$PEER
 # Five connections in one process: the first check loads the roots.
 tls_timing=$("$loader" "$tree/bench/tlstiming.exe" "$PEER_HTTPS" localhost 5 2>&1 | tr -d '\r') || true
 
+if [ $https_only = 0 ]; then
 # A server that waits 2 s before it answers.
 # A server that waits 2 s before it answers, on a free port that it prints.
 python3 - >"$work/slow.port" <<'PY' &
@@ -158,13 +162,16 @@ PY
 wait $endless 2>/dev/null || true
 endless=""
 
+fi
 echo
 echo "Network components, tree $(basename "$tree"), best of 9 wall times"
+if [ $https_only = 0 ]; then
 printf '%-40s %6.2f s   curl -o %6.2f s   ratio %.2f  (target <= 2)  body %s\n' \
   "netprobe get, 64 MiB from nginx" "$best_probe" "$best_curl" "$(echo "$best_probe / $best_curl" | bc -l)" "$same"
 echo "  (the netprobe time includes starting a Wine process; the request alone: $inproc)"
 printf '%-40s %6.2f s   netprobe less that %.2f s, ratio %.2f\n' "  Wine start and end of a windowed program" \
   "$best_start" "$(echo "$best_probe - $best_start" | bc -l)" "$(echo "($best_probe - $best_start) / $best_curl" | bc -l)"
+fi
 wall_ms() { grep -o 'wall [0-9.]*' <<<"$1" | cut -d' ' -f2; }
 echo "HTTPS, 64 MiB from nginx (TLS on loopback), best of 5 wall times; each program's own time in brackets"
 printf '%-40s %6.2f s   [%s]  body %s\n' "  curl --cacert" "$best_tls_curl" "$tls_curl_in" "$curl_same"
@@ -206,6 +213,7 @@ if [ "$(grep -c '^handshake' <<<"$tls_timing")" = 5 ]; then
 else
   echo "  TLS handshake and certificate check: failed: $tls_timing"
 fi
+[ $https_only = 1 ] && exit 0
 echo "Get from a server that waits 2 s:         $times  (target: cpu under 50 ms)"
 echo "Get --timeout 2, endless body:            $endless_figures"
 echo "                                          (target: wall within 2.5 s, peak under 32 MiB, exit 1 with the time-out text)"

@@ -100,7 +100,7 @@ std::string Run(unsigned options, const std::string& input, size_t packet) {
   size_t at = 0;
   while (at < input.size() && s.CurrentPhase() != TTlsSession::Phase::Ended) {
     const size_t room = s.Room();
-    if (room == 0 || room > TTlsSession::kMaxHandshake) std::abort();
+    if (room == 0 || room > std::max(TTlsSession::kMaxHandshake, TTlsSession::kMaxHeld)) std::abort();
     const size_t take = std::min({packet, input.size() - at, room});
     s.Feed(input.data() + at, take);
     at += take;

@@ -12,7 +12,9 @@ namespace {
 // Plain text held for the application at most before more records are
 // read: a reader that takes nothing leaves the rest in the system's buffer.
 constexpr size_t kPlainLimit = 256 * 1024;
-constexpr size_t kRawPiece = 32 * 1024;
+// Each read of the socket takes as much as the session has room for: under
+// Wine a read costs far more than the bytes it copies.
+constexpr size_t kRawPiece = TTlsSession::kMaxHeld;
 }  // namespace
 
 // One TLS connection: the engine, the session over it, and what the

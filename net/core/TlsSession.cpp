@@ -34,10 +34,10 @@ void TTlsSession::Start() {
 size_t TTlsSession::Room() const {
   switch (FPhase) {
     case Phase::Handshake:
-      return FIn.size() < kMaxHandshake ? kMaxHandshake - FIn.size() : 0;
+      return Held() < kMaxHandshake ? kMaxHandshake - Held() : 0;
     case Phase::Checking:
     case Phase::Open:
-      return FIn.size() < kMaxRecord ? kMaxRecord - FIn.size() : 0;
+      return Held() < kMaxHeld ? kMaxHeld - Held() : 0;
     default:
       return 0;
   }
@@ -46,6 +46,8 @@ size_t TTlsSession::Room() const {
 void TTlsSession::Feed(const char* data, size_t length) {
   if (FPhase != Phase::Handshake && FPhase != Phase::Checking && FPhase != Phase::Open) return;
   if (length > Room()) throw std::length_error("TLS session: more bytes fed than it has room for");
+  FIn.erase(0, FAt);
+  FAt = 0;
   FIn.append(data, length);
   Process();
 }
@@ -55,7 +57,7 @@ void TTlsSession::TransportClosed() {
     Fail(TTlsError::ClosedInHandshake, FHost + " closed the connection during the TLS handshake");
   } else if (FPhase == Phase::Open) {
     FPhase = Phase::Ended;
-    FIn.clear();
+    DropHeld();
     if (OnClosed) OnClosed(false);
   }
 }
@@ -78,7 +80,7 @@ void TTlsSession::Send(const std::string& data) {
 void TTlsSession::Close() {
   const Phase was = FPhase;
   FPhase = Phase::Ended;
-  FIn.clear();
+  DropHeld();
   if (was != Phase::Open) return;
   TTlsResult r = FContext.CloseNotify();
   // A notice that cannot be made leaves only the transport's close, which
@@ -106,7 +108,7 @@ void TTlsSession::Process() {
 // says why the header after them is no TLS; the records before a bad one
 // are still used, so that the session does the same whatever the packets.
 size_t TTlsSession::WholeRecords(bool firstOnly, std::string& problem) const {
-  size_t at = 0;
+  size_t at = FAt;
   while (at < FIn.size()) {
     const auto type = static_cast<unsigned char>(FIn[at]);
     if (type < kFirstRecordType || type > kLastRecordType) {
@@ -130,7 +132,7 @@ size_t TTlsSession::WholeRecords(bool firstOnly, std::string& problem) const {
     at += kHeader + body;
     if (firstOnly) break;
   }
-  return at;
+  return at - FAt;
 }
 
 bool TTlsSession::Consume(size_t given, size_t extra) {
@@ -138,7 +140,7 @@ bool TTlsSession::Consume(size_t given, size_t extra) {
     Fail(TTlsError::HandshakeFailed, "The TLS engine reported more bytes from " + FHost + " left than it was given");
     return false;
   }
-  FIn.erase(0, given - extra);
+  FAt += given - extra;
   return true;
 }
 
@@ -151,14 +153,14 @@ bool TTlsSession::HandshakeStep() {
   if (!FStepNow && (whole == 0 || whole <= FTried)) {
     if (!problem.empty()) {
       Fail(TTlsError::NotTls, problem);
-    } else if (FIn.size() >= kMaxHandshake) {
+    } else if (Held() >= kMaxHandshake) {
       Fail(TTlsError::HandshakeTooLong,
            rtl::Format("The TLS handshake of %s exceeded %u bytes", FHost.c_str(), static_cast<unsigned>(kMaxHandshake)));
     }
     return false;
   }
   FStepNow = false;
-  const TTlsResult r = FContext.Handshake(FIn.substr(0, whole));
+  const TTlsResult r = FContext.Handshake(FIn.substr(FAt, whole));
   // Every token goes out, an alert after a failure too.
   if (!r.Output.empty() && !Emit(r.Output)) return false;
   if (FPhase != Phase::Handshake) return false;
@@ -216,8 +218,8 @@ bool TTlsSession::ReadRecord() {
     if (!problem.empty()) Fail(TTlsError::NotTls, problem);
     return false;
   }
-  const auto type = static_cast<unsigned char>(FIn[0]);
-  TTlsResult r = FContext.Decrypt(&FIn[0], first);
+  const auto type = static_cast<unsigned char>(FIn[FAt]);
+  TTlsResult r = FContext.Decrypt(&FIn[FAt], first);
   switch (r.Status) {
     case TTlsStatus::Ok:
       if (!Consume(first, r.Extra)) return false;
@@ -235,7 +237,7 @@ bool TTlsSession::ReadRecord() {
       [[fallthrough]];
     case TTlsStatus::Expired:
       FPhase = Phase::Ended;
-      FIn.clear();
+      DropHeld();
       if (OnClosed) OnClosed(true);
       return false;
     case TTlsStatus::Renegotiate:
@@ -266,6 +268,6 @@ bool TTlsSession::Emit(const std::string& bytes) {
 
 void TTlsSession::Fail(TTlsError error, const std::string& msg) {
   FPhase = Phase::Ended;
-  FIn.clear();
+  DropHeld();
   if (OnError) OnError(error, msg);
 }

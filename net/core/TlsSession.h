@@ -57,6 +57,9 @@ public:
   // The server's handshake messages held at once while the engine asks for
   // more (a long certificate chain fits many times over).
   static constexpr size_t kMaxHandshake = 128 * 1024;
+  // Received bytes held at once while open: many records per read of the
+  // socket, as each read costs far more than the bytes it brings.
+  static constexpr size_t kMaxHeld = 256 * 1024;
 
   TTlsSession(TTlsContext& context, std::string host);
   ~TTlsSession();
@@ -83,6 +86,11 @@ public:
 
 private:
   void Process();
+  size_t Held() const { return FIn.size() - FAt; }
+  void DropHeld() {
+    FIn.clear();
+    FAt = 0;
+  }
   bool HandshakeStep();  // each step: true when the next may follow at once
   bool Establish(const std::string& problem);
   bool ReadRecord();
@@ -101,9 +109,11 @@ private:
   // The certificate was accepted; later handshake steps (TLS 1.3) are not
   // a new connection.
   bool FChecked = false;
-  // Received bytes not yet used by the engine: whole records at the front,
-  // then the start of the next one.
+  // Received bytes not yet used by the engine, from FAt on: whole records
+  // at the front, then the start of the next one. What was used before FAt
+  // is dropped once per Feed, not once per record.
   std::string FIn;
+  size_t FAt = 0;
   // The whole-record length that the engine last called incomplete: the
   // next step waits for more.
   size_t FTried = 0;
