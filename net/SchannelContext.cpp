@@ -138,6 +138,12 @@ TTlsResult TSchannelContext::Handshake(const std::string& input) {
     if (sizes != SEC_E_OK) {
       r.Status = TTlsStatus::Failed;
       r.Code = static_cast<std::uint32_t>(sizes);
+    } else {
+      // The protocol is settled with the handshake: asked once here, not
+      // at every message that comes after it.
+      SecPkgContext_ConnectionInfo info{};
+      FTls13 = FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK &&
+               (info.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
     }
   }
   return r;
@@ -220,12 +226,6 @@ TTlsResult TSchannelContext::CloseNotify() {
   // The notice comes as the last token of the context.
   if (r.Status == TTlsStatus::Ok || r.Status == TTlsStatus::Continue) r.Status = TTlsStatus::Ok;
   return r;
-}
-
-bool TSchannelContext::Tls13() {
-  SecPkgContext_ConnectionInfo info{};
-  return FApi.QueryContextAttributesA(&FContext, SECPKG_ATTR_CONNECTION_INFO, &info) == SEC_E_OK &&
-         (info.dwProtocol & SP_PROT_TLS1_3_CLIENT) != 0;
 }
 
 namespace {

@@ -22,7 +22,7 @@ public:
   size_t MaxPlainPiece() override { return FSizes.cbMaximumMessage; }
   TTlsResult Encrypt(const std::string& plain) override;
   TTlsResult CloseNotify() override;
-  bool Tls13() override;
+  bool Tls13() override { return FTls13; }
   std::string Description() override;
   // The server's certificate after the handshake, for the caller to free
   // (CertFreeCertificateContext); nullptr when it sent none.
@@ -39,4 +39,5 @@ private:
   CtxtHandle FContext{};
   bool FHaveContext = false;
   SecPkgContext_StreamSizes FSizes{};
+  bool FTls13 = false;
 };
