@@ -13,8 +13,20 @@ std::string ReadFileBytes(const std::string& path) {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   ::SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
+  // Opened for this writer alone: while the watcher still holds the file
+  // (its write seen, its cut to length and flush not yet done) the open
+  // waits, so that the watcher's last step cannot cut what is written here.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_SHARING_VIOLATION) break;
+    ::Sleep(50);
+  }
+  ASSERT_NE(INVALID_HANDLE_VALUE, file) << path << ": error " << ::GetLastError();
+  DWORD written = 0;
+  const BOOL wrote = ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+  ASSERT_TRUE(wrote && written == bytes.size()) << path;
 }
 
 std::string HostsPath() { return WindowsFile("system32\\drivers\\etc\\hosts"); }
