@@ -28,42 +28,47 @@ void Report(bool silent, const std::string& text) {
   else rtl::MessageDlg(text, rtl::TMsgDlgType::Error, rtl::mbOK);
 }
 
+bool gSilent = false;
+
+// The runtime is built without exceptions: what it cannot recover from (a
+// window that cannot be made, no memory left) ends here, reported the way
+// every other error is, with the code of a run that could not install.
+void ReportFatal(const std::string& text) {
+  Report(gSilent, text);
+  ::ExitProcess(static_cast<UINT>(Code(SetupExitCode::Damaged)));
+}
+
 int InstallSilently(const SetupCommandLine& options) {
-  try {
-    TMain main(nullptr, options);
-    if (!main.Refusal().empty()) {
-      Report(true, main.Refusal());
-      return Code(SetupExitCode::Damaged);
-    }
-    main.InstallSilently();
-    return Code(main.ExitCode());
-  } catch (const std::exception& e) {
-    Report(true, e.what());
-    return Code(ExitCodeOf(e));
+  TMain main(nullptr, options);
+  if (const auto& fault = main.StartFault()) {
+    Report(true, fault->Text);
+    return Code(fault->Code);
   }
+  if (!main.Refusal().empty()) {
+    Report(true, main.Refusal());
+    return Code(SetupExitCode::Damaged);
+  }
+  std::string error;
+  const SetupExitCode outcome = main.InstallSilently(error);
+  if (!error.empty()) Report(true, error);
+  return Code(outcome);
 }
 
 int RunWindow(const SetupCommandLine& options) {
-  rtl::TApplication& application = rtl::Application();
-  try {
-    // Both forms live until the message loop ends and are destroyed in the
-    // reverse order of their creation, the dialog before its owner window.
-    TMain main(nullptr, options);
-    if (!main.Refusal().empty()) {
-      // A window would offer to install; the message alone says what is
-      // wrong, and the exit code tells a caller the same.
-      Report(false, main.Refusal());
-      return Code(SetupExitCode::Damaged);
-    }
-    TInfos infos(nullptr, main.Handle());
-    main.Infos = &infos;
-    main.Show();
-    application.Run();
-    return Code(main.ExitCode());
-  } catch (...) {
-    application.HandleException();
+  // Both forms live until the message loop ends and are destroyed in the
+  // reverse order of their creation, the dialog before its owner window.
+  TMain main(nullptr, options);
+  if (!main.Refusal().empty()) {
+    // A window would offer to install; the message alone says what is
+    // wrong, and the exit code tells a caller the same.
+    Report(false, main.Refusal());
     return Code(SetupExitCode::Damaged);
   }
+  TInfos infos(nullptr, main.Handle());
+  main.Infos = &infos;
+  main.Show();
+  rtl::Application().Run();
+  return Code(main.ExitCode());
 }
 
 }  // namespace
@@ -72,6 +77,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Before anything else loads a DLL: a DLL planted next to a downloaded
   // setup.exe must never be picked up.
   rtl::RestrictDllSearchPath();
+  rtl::SetFatalHandler(&ReportFatal);
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
@@ -79,6 +85,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 
   rtl::Application().SetTitle("Setup");
   const SetupCommandLine options = ParseSetupCommandLine(ArgumentsOf(::GetCommandLineA()));
+  gSilent = options.Silent;
   int exitCode;
   if (!options.ErrorEnglish.empty()) {
     Report(options.Silent, ChooseText(options.ErrorEnglish, options.ErrorGerman));
