@@ -1,10 +1,15 @@
 // Hashes a file with DigestOfStream, as the setup runtime checks its payload,
-// and prints the digest and the throughput of the hashing alone.
+// and prints the digest and the throughput of the hashing alone; then, as
+// the last two fields, the time of the SHA-1 compression alone over as many
+// bytes, from one buffer that stays in the cache, so that the rest of the
+// pass is what reading the file costs.
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/Streams.h"
@@ -30,9 +35,23 @@ int main(int argc, char** argv) {
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
       if (seconds < best) best = seconds;
     }
-    std::printf("%s %lld bytes %.4f s %.1f MB/s %s\n", digest.c_str(), static_cast<long long>(size), best,
-                static_cast<double>(size) / 1e6 / best,
-                Sha1HardwareAvailable() ? "sha-instructions" : "portable");
+    // The size of DigestOfStream's own buffer.
+    std::vector<unsigned char> block(64 * 1024, 0x5A);
+    double compression = 1e30;
+    for (int i = 0; i < (rounds > 0 ? rounds : 1); ++i) {
+      THash_SHA1 hash;
+      hash.Init();
+      const auto start = std::chrono::steady_clock::now();
+      for (std::int64_t left = size; left > 0; left -= static_cast<std::int64_t>(block.size()))
+        hash.Calc(block.data(), static_cast<std::size_t>(std::min<std::int64_t>(left, block.size())));
+      hash.Done();
+      const double seconds =
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+      if (seconds < compression) compression = seconds;
+    }
+    std::printf("%s %lld bytes %.4f s %.1f MB/s %s compression %.4f s\n", digest.c_str(),
+                static_cast<long long>(size), best, static_cast<double>(size) / 1e6 / best,
+                Sha1HardwareAvailable() ? "sha-instructions" : "portable", compression);
     return 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "digestfile: %s\n", e.what());
