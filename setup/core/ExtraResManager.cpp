@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "rtl/core/Paths.h"
 #include "setup/core/Digest.h"
@@ -53,18 +54,20 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
   if (!rtl::FileReadExactAt(file, start, header, kExtraResDigestSize)) return false;
   if (std::memcmp(header, tail, kExtraResDigestSize) != 0) return false;
 
-  rtl::THandleStream stream(file);
-  stream.SetPosition(start + kExtraResDigestSize);
-  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - kExtraResDigestSize - kExtraResTrailerSize, kFormatHex);
-  if (digest.size() != kExtraResDigestSize ||
-      std::memcmp(digest.data(), header, kExtraResDigestSize) != 0)
+  // A file that ends before the range (cut short meanwhile) or cannot be
+  // read has no digest and fails the check like a wrong one.
+  const std::optional<std::string> digest =
+      DigestOfFile(&THash_SHA1::Create, file, start + kExtraResDigestSize,
+                   n - kExtraResDigestSize - kExtraResTrailerSize, kFormatHex);
+  if (!digest || digest->size() != kExtraResDigestSize ||
+      std::memcmp(digest->data(), header, kExtraResDigestSize) != 0)
     return false;
 
   if (info) {
     unsigned char count[kExtraResCountSize];
     if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, kExtraResCountSize)) return false;
     info->ContainerSize = n;
-    info->Digest = digest;
+    info->Digest = *digest;
     info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
   }
   return true;

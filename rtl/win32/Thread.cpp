@@ -1,0 +1,53 @@
+#include "rtl/core/Thread.h"
+
+#include <windows.h>
+
+namespace rtl {
+
+struct WorkerThreadEntry {
+  static DWORD WINAPI Run(void* self) {
+    auto* thread = static_cast<WorkerThread*>(self);
+    thread->FFunction(thread->FContext);
+    return 0;
+  }
+};
+
+bool WorkerThread::Start(Function function, void* context) {
+  if (FRunning) return false;
+  FFunction = function;
+  FContext = context;
+  // The thread calls no C runtime function that needs per-thread setup.
+  HANDLE h = ::CreateThread(nullptr, 64 * 1024, &WorkerThreadEntry::Run, this,
+                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  if (!h) return false;
+  FHandle = reinterpret_cast<std::intptr_t>(h);
+  FRunning = true;
+  return true;
+}
+
+void WorkerThread::Join() noexcept {
+  if (!FRunning) return;
+  HANDLE h = reinterpret_cast<HANDLE>(FHandle);
+  ::WaitForSingleObject(h, INFINITE);
+  ::CloseHandle(h);
+  FHandle = 0;
+  FRunning = false;
+}
+
+int ProcessorCount() {
+  DWORD_PTR process = 0, system = 0;
+  if (!::GetProcessAffinityMask(::GetCurrentProcess(), &process, &system)) return 1;
+  int count = 0;
+  for (; process; process &= process - 1) ++count;
+  return count > 0 ? count : 1;
+}
+
+void PauseWhileWaiting(unsigned round) noexcept {
+  if (round < 256) {
+    YieldProcessor();
+  } else {
+    ::SwitchToThread();
+  }
+}
+
+}  // namespace rtl
