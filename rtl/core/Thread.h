@@ -38,7 +38,8 @@ int ProcessorCount();
 // For a thread that waits on another's progress by looking at shared
 // state, in its Round-th look: a short pause in the first rounds, then the
 // rest of the time slice, so that a waiter on a busy or single processor
-// lets the other thread run.
+// lets the other thread run, and after some thousand rounds a sleep of a
+// millisecond, so that a long wait does not keep a processor busy.
 void PauseWhileWaiting(unsigned round) noexcept;
 
 }  // namespace rtl

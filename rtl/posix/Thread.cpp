@@ -43,8 +43,10 @@ void PauseWhileWaiting(unsigned round) noexcept {
 #if defined(__i386__) || defined(__x86_64__)
     __builtin_ia32_pause();
 #endif
-  } else {
+  } else if (round < 4096) {
     ::sched_yield();
+  } else {
+    ::usleep(1000);
   }
 }
 

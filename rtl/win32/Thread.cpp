@@ -43,10 +43,14 @@ int ProcessorCount() {
 }
 
 void PauseWhileWaiting(unsigned round) noexcept {
+  // A long wait is the other thread held up by the disk or the network:
+  // then the waiter sleeps instead of keeping a processor busy.
   if (round < 256) {
     YieldProcessor();
-  } else {
+  } else if (round < 4096) {
     ::SwitchToThread();
+  } else {
+    ::Sleep(1);
   }
 }
 
