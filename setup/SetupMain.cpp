@@ -8,9 +8,12 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <optional>
+
 #include "common/Lang.h"
 #include "rtl/win32/Application.h"
 #include "rtl/win32/Dialogs.h"
+#include "rtl/core/FileLayer.h"
 #include "rtl/win32/Shell.h"
 #include "setup/StarterConsole.h"
 #include "setup/core/CommandLine.h"
@@ -38,8 +41,8 @@ void ReportFatal(const std::string& text) {
   ::ExitProcess(static_cast<UINT>(Code(SetupExitCode::Damaged)));
 }
 
-int InstallSilently(const SetupCommandLine& options) {
-  TMain main(nullptr, options);
+int InstallSilently(const SetupCommandLine& options, TEarlyCheck& check) {
+  TMain main(nullptr, options, check);
   if (const auto& fault = main.StartFault()) {
     Report(true, fault->Text);
     return Code(fault->Code);
@@ -54,10 +57,10 @@ int InstallSilently(const SetupCommandLine& options) {
   return Code(outcome);
 }
 
-int RunWindow(const SetupCommandLine& options) {
+int RunWindow(const SetupCommandLine& options, TEarlyCheck& check) {
   // Both forms live until the message loop ends and are destroyed in the
   // reverse order of their creation, the dialog before its owner window.
-  TMain main(nullptr, options);
+  TMain main(nullptr, options, check);
   if (!main.Refusal().empty()) {
     // A window would offer to install; the message alone says what is
     // wrong, and the exit code tells a caller the same.
@@ -78,20 +81,24 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // setup.exe must never be picked up.
   rtl::RestrictDllSearchPath();
   rtl::SetFatalHandler(&ReportFatal);
+  const SetupCommandLine options = ParseSetupCommandLine(ArgumentsOf(::GetCommandLineA()));
+  gSilent = options.Silent;
+  // The check of the container comes first: the window is made while it
+  // hashes.
+  std::optional<TEarlyCheck> check;
+  if (options.ErrorEnglish.empty()) check.emplace(rtl::ExecutablePath());
 
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
   ::CoInitialize(nullptr);  // the folder browser needs COM
 
   rtl::Application().SetTitle("Setup");
-  const SetupCommandLine options = ParseSetupCommandLine(ArgumentsOf(::GetCommandLineA()));
-  gSilent = options.Silent;
   int exitCode;
   if (!options.ErrorEnglish.empty()) {
     Report(options.Silent, ChooseText(options.ErrorEnglish, options.ErrorGerman));
     exitCode = Code(SetupExitCode::Damaged);
   } else {
-    exitCode = options.Silent ? InstallSilently(options) : RunWindow(options);
+    exitCode = options.Silent ? InstallSilently(options, *check) : RunWindow(options, *check);
   }
   ::CoUninitialize();
   return exitCode;

@@ -29,8 +29,9 @@ SetupFault FaultOf(const CopyOutcome& Outcome) {
 
 }  // namespace
 
-TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options)
-    : rtl::TForm(owner), FSilent(options.Silent), FFolderOption(options.Folder) {
+TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options, TEarlyCheck& check)
+    : rtl::TForm(owner), FCheck(check), ExtraResManager1(&check.Manager()), FSilent(options.Silent),
+      FFolderOption(options.Folder) {
   IsMainForm = true;
   CreateFormWindow(kMainFormClass, 401, 153, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
                    nullptr);
@@ -59,7 +60,6 @@ void TMain::CreateControls() {
   BitBtn2 = std::make_unique<rtl::TButton>(*this, 288, 88, 97, 25, "&Exit", false, "GLYPH_EXIT");
   Image1 = std::make_unique<rtl::TImage>(*this, 312, 120, 70, 27);
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 0, 0, 401, 153);
-  ExtraResManager1 = new TExtraResManager(this);
 
   const struct {
     rtl::TControl* control;
@@ -120,11 +120,11 @@ void TMain::SetCaptions() {
 }
 
 void TMain::LoadContainer() {
-  ExtraResManager1->TempOptions().SetTempFolder(rtl::Trim(rtl::TempFolder()));
   // The load checks the container itself; a separate check before it would
   // hash the whole payload a second time for the same answer. Without a
   // container the installer still opens, with every key at its default.
-  FContainer = LoadOwnContainer(*ExtraResManager1, rtl::ExecutablePath());
+  FContainer = FCheck.Wait();
+  ExtraResManager1->TempOptions().SetTempFolder(rtl::Trim(rtl::TempFolder()));
 }
 
 bool TMain::ReadList() {

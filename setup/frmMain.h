@@ -16,6 +16,7 @@
 #include "setup/core/ExtraResManager.h"
 #include "setup/core/OwnContainer.h"
 #include "setup/core/SetupList.h"
+#include "setup/EarlyCheck.h"
 
 class TInfos;
 
@@ -23,7 +24,9 @@ class TMain : public rtl::TForm {
 public:
   // Silent: start-up shows nothing (no readme) and leaves its error to the
   // caller (StartFault) instead of showing it.
-  TMain(rtl::TComponent* owner, const SetupCommandLine& options);
+  // Check holds the container's reader, and its load that start-up waits
+  // for; it outlives the window.
+  TMain(rtl::TComponent* owner, const SetupCommandLine& options, TEarlyCheck& check);
   ~TMain() override;
 
   // The info dialog, created after this window.
@@ -99,7 +102,8 @@ private:
   std::unique_ptr<rtl::TButton> BitBtn2;
   std::unique_ptr<rtl::TImage> Image1;
   std::unique_ptr<rtl::TBevel> Bevel1;
-  TExtraResManager* ExtraResManager1;  // owned by this form as its component
+  TEarlyCheck& FCheck;
+  TExtraResManager* ExtraResManager1;  // the check's
 
   SetupFolders FFolders;
   OwnContainer FContainer;

@@ -23,6 +23,8 @@ public:
   bool Start(Function function, void* context);
   // Waits until the thread has ended; nothing when none runs.
   void Join() noexcept;
+  // Started and not yet joined.
+  bool Running() const { return FRunning; }
 
 private:
   Function FFunction = nullptr;

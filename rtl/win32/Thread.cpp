@@ -5,7 +5,10 @@
 namespace rtl {
 
 struct WorkerThreadEntry {
-  static DWORD WINAPI Run(void* self) {
+  // A 32-bit thread starts on a stack aligned to 4 bytes, while the
+  // compiler keeps SSE values on the stack at 16 (the hashing code does):
+  // the entry realigns it.
+  __attribute__((force_align_arg_pointer)) static DWORD WINAPI Run(void* self) {
     auto* thread = static_cast<WorkerThread*>(self);
     thread->FFunction(thread->FContext);
     return 0;
@@ -16,9 +19,10 @@ bool WorkerThread::Start(Function function, void* context) {
   if (FRunning) return false;
   FFunction = function;
   FContext = context;
-  // The thread calls no C runtime function that needs per-thread setup.
-  HANDLE h = ::CreateThread(nullptr, 64 * 1024, &WorkerThreadEntry::Run, this,
-                            STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  // The thread calls no C runtime function that needs per-thread setup. The
+  // program's own stack size: the system's file functions below a worker
+  // need more than a small stack gives them.
+  HANDLE h = ::CreateThread(nullptr, 0, &WorkerThreadEntry::Run, this, 0, nullptr);
   if (!h) return false;
   FHandle = reinterpret_cast<std::intptr_t>(h);
   FRunning = true;
