@@ -135,7 +135,7 @@ printf '  %-32s %8.2f s   (in a Wine process)\n' "hash pass of the container" "$
 printf '    %-30s %8.2f s   (from one buffer in the cache)\n' "of it SHA-1 compression" "$compression"
 printf '    %-30s %8.2f s   (what the reading adds, 64 KiB ReadFile calls ahead of the hashing)\n' "of it reading" \
   "$(echo "$in_process - $compression" | bc -l)"
-printf '  %-32s %8.2f s   (the setup list, the controls, reading the file)\n' "the rest" \
+printf '  %-32s %8.2f s   (start-up less the two above, which overlap: the check runs while the window is made)\n' "the rest" \
   "$(echo "$window - $bare - $in_process" | bc -l)"
 printf '%-34s %8.2f s   cp %6.2f s + hash %6.2f s   ratio %.2f  (target <= 1.5)\n' \
   "install (check + copy)" "$install" "$best_cp" "$best_hash" "$(ratio "$install" "$(echo "$best_cp + $best_hash" | bc -l)")"
