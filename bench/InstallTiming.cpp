@@ -23,8 +23,14 @@ int main(int argc, char** argv) {
     TExtraResManager manager(nullptr);
     manager.LoadFromFile(argv[1], true);
     const auto t1 = Clock::now();
-    for (int i = 1; i < manager.Resources().Count(); ++i)
-      InstallResourceFile(manager.Resources().Items(i).Stream(), argv[2], manager.Resources().Items(i).Name());
+    for (int i = 1; i < manager.Resources().Count(); ++i) {
+      const CopyOutcome copied =
+          InstallResourceFile(manager.Resources().Items(i).Stream(), argv[2], manager.Resources().Items(i).Name());
+      if (!copied.Ok()) {
+        std::fprintf(stderr, "installtiming: %s\n", copied.Text.c_str());
+        return 1;
+      }
+    }
     const auto t2 = Clock::now();
     std::printf("check and load %.3f s, copy %.3f s\n", seconds(t0, t1), seconds(t1, t2));
     return 0;

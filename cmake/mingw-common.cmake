@@ -1,7 +1,8 @@
 # posix threads by default: GoogleTest needs std::mutex. The release tree of
 # the deliverables takes the win32 model (ORV_MINGW_THREADS=win32), which
-# spares every installer the winpthreads library; the programs start no
-# threads of their own.
+# spares every installer the winpthreads library; the one thread that the
+# programs start of their own (the setup runtime's read-ahead) is a Win32
+# thread of rtl/win32.
 if(NOT ORV_MINGW_THREADS)
   set(ORV_MINGW_THREADS posix)
 endif()

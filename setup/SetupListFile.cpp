@@ -18,17 +18,24 @@ namespace {
 // file names of the reader's longest value, with some room to spare.
 constexpr std::int64_t kLargestList = std::int64_t{kMaxListedFiles + 16} * (kIniValueLimit + 16);
 
-std::string BytesOf(rtl::TStream& entry) {
+bool BytesOf(rtl::TStream& entry, std::string& bytes, SetupFault& fault) {
   const std::int64_t size = entry.Size();
-  if (size > kLargestList) throw rtl::Exception("The setup list is too large (" + std::to_string(size) + " bytes)");
-  std::string bytes(static_cast<size_t>(size), '\0');
+  if (size > kLargestList) {
+    fault = {SetupExitCode::Damaged, "The setup list is too large (" + std::to_string(size) + " bytes)"};
+    return false;
+  }
+  bytes.assign(static_cast<size_t>(size), '\0');
   entry.SetPosition(0);
-  if (size > 0) entry.ReadBuffer(&bytes[0], static_cast<std::int32_t>(size));
-  return bytes;
+  if (size > 0 && entry.Read(&bytes[0], static_cast<std::int32_t>(size)) != size) {
+    fault = {SetupExitCode::Damaged, "Stream-Lesefehler"};
+    return false;
+  }
+  return true;
 }
 
-// A file of this process's own in Folder, created new and holding Bytes.
-std::string WriteCopy(const std::string& folder, const std::string& bytes) {
+// A file of this process's own in Folder, created new and holding Bytes;
+// its name, or empty with Fault.
+std::string WriteCopy(const std::string& folder, const std::string& bytes, SetupFault& fault) {
   int error = 0;
   for (unsigned attempt = 0; attempt < 100; ++attempt) {
     const std::string name =
@@ -37,7 +44,8 @@ std::string WriteCopy(const std::string& folder, const std::string& bytes) {
     if (!file.Valid()) {
       error = rtl::LastFileError();
       if (rtl::FileExists(name) || rtl::DirectoryExists(name)) continue;
-      throw CannotCreateError(name, error);
+      fault = {SetupExitCode::CannotWrite, CannotCreateText(name, error)};
+      return std::string();
     }
     for (size_t written = 0; written < bytes.size();) {
       const std::int32_t n = rtl::FileWrite(file.Get(), bytes.data() + written,
@@ -46,13 +54,15 @@ std::string WriteCopy(const std::string& folder, const std::string& bytes) {
         error = n < 0 ? rtl::LastFileError() : rtl::DiskFullError();
         file.Reset();
         rtl::FileDelete(name);
-        throw CannotCreateError(name, error);
+        fault = {SetupExitCode::CannotWrite, CannotCreateText(name, error)};
+        return std::string();
       }
       written += static_cast<size_t>(n);
     }
     return name;
   }
-  throw CannotCreateError(folder + "Setup-*.~lst", error);
+  fault = {SetupExitCode::CannotWrite, CannotCreateText(folder + "Setup-*.~lst", error)};
+  return std::string();
 }
 
 // Deletes the copy however the reading ends.
@@ -69,18 +79,23 @@ private:
 
 }  // namespace
 
-SetupListValues ReadSetupList(rtl::TStream& Entry, const std::string& Folder) {
-  const std::string bytes = BytesOf(Entry);
-  const std::string name = WriteCopy(Folder, bytes);
+bool ReadSetupList(rtl::TStream& Entry, const std::string& Folder, SetupListValues& List, SetupFault& Fault) {
+  std::string bytes;
+  if (!BytesOf(Entry, bytes, Fault)) return false;
+  const std::string name = WriteCopy(Folder, bytes, Fault);
+  if (name.empty()) return false;
   CopyRemover remover(name);
   // The writing handle is closed, since the reader may refuse to share the
   // file with a writer. From the moment this handle is open until the
   // reading ends, no other program can write, rename or delete the copy;
   // what it may have done before is found by comparing.
   rtl::FileHandle guard(rtl::FileOpenReadLocked(name));
-  if (!guard.Valid() || !FileHoldsStream(guard.Get(), Entry))
-    throw rtl::Exception(ChooseText("The setup list was changed by another program while it was read.",
-                                    "Die Setup-Liste wurde beim Lesen von einem anderen Programm geändert."));
+  if (!guard.Valid() || !FileHoldsStream(guard.Get(), Entry)) {
+    Fault = {SetupExitCode::Damaged,
+             ChooseText("The setup list was changed by another program while it was read.",
+                        "Die Setup-Liste wurde beim Lesen von einem anderen Programm geändert.")};
+    return false;
+  }
 
   const rtl::TIniFile ini(name);
   SetupListValues list;
@@ -93,5 +108,6 @@ SetupListValues ReadSetupList(rtl::TStream& Entry, const std::string& Folder) {
     list.Files.push_back(ini.ReadString(kFilesSection, key, ""));
   list.AutoStart = ini.ReadString(kSetupSection, "AutoStart", "");
   list.Locked = ini.ReadString(kSetupSection, "Locked", "False");
-  return list;
+  List = std::move(list);
+  return true;
 }

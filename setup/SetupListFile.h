@@ -10,9 +10,11 @@
 #include <string>
 
 #include "rtl/core/Streams.h"
+#include "setup/core/CommandLine.h"
 #include "setup/core/SetupList.h"
 
-// The values of the list whose bytes Entry holds, read through a copy in
-// Folder (which ends with a backslash). Raises rtl::Exception when the copy
-// cannot be made or was changed before it was read.
-SetupListValues ReadSetupList(rtl::TStream& Entry, const std::string& Folder);
+// Reads into List the values of the list whose bytes Entry holds, through a
+// copy in Folder (which ends with a backslash). False, with Fault, when the
+// list cannot be read, the copy cannot be made (CannotWrite), or it was
+// changed before it was read.
+bool ReadSetupList(rtl::TStream& Entry, const std::string& Folder, SetupListValues& List, SetupFault& Fault);

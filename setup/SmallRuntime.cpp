@@ -1,14 +1,18 @@
-// The runtime ships inside every installer, so it keeps out two pieces of
+// The runtime ships inside every installer, so it keeps out the pieces of
 // the C and C++ libraries that it does not need. Linked as an object of the
 // program itself, so that the linker finds these names here before it
 // searches the libraries (as QuietTerminate.cpp does).
 //
-// - The C++ library raises its errors (a string past its largest size, an
-//   allocation too large) through functions that live in one object with
-//   every error class of <stdexcept>, and those classes bring a second,
-//   reference-counted string implementation and the random device: some
-//   80 KB. Here they raise what the program already has: std::bad_alloc,
-//   or rtl::Exception with the library's text.
+// - The runtime is built without exceptions, and so without the unwinder
+//   and the exception support of the C++ library (some 40 KB). Those come
+//   back with any object of the library that throws or has cleanups: the
+//   allocation functions (std::bad_alloc), the string's members compiled
+//   into the library, the error functions that live in one object with
+//   every error class of <stdexcept> (and those bring a second,
+//   reference-counted string and the random device). Here they are the
+//   program's own: an error the library would raise is fatal (see
+//   rtl::Fatal), as it is for an exception nothing catches, and the
+//   string's members are compiled here, without exceptions.
 // - mingw's own printf (standards-exact, with floating point: some 25 KB)
 //   stands behind vsnprintf in C++ programs. The runtime formats integers
 //   and texts only (%s, %d, %u, %lu, %04u), which the system's msvcrt does
@@ -17,7 +21,9 @@
 #include <stdio.h>
 
 #include <cstdarg>
+#include <cstdlib>
 #include <new>
+#include <string>
 
 #include "rtl/core/Exceptions.h"
 
@@ -35,13 +41,31 @@ extern "C" int __cdecl __mingw_vsnprintf(char* buffer, size_t size, const char* 
   return needed;
 }
 
+[[noreturn]] static void OutOfMemory() { rtl::Fatal("Out of memory"); }
+
+void* operator new(size_t size) {
+  void* block = std::malloc(size ? size : 1);
+  if (!block) OutOfMemory();
+  return block;
+}
+void* operator new[](size_t size) { return operator new(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return std::malloc(size ? size : 1); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
+void operator delete[](void* block, size_t) noexcept { std::free(block); }
+
 namespace std {
-void __throw_bad_alloc() { throw std::bad_alloc(); }
-void __throw_bad_array_new_length() { throw std::bad_alloc(); }
-void __throw_length_error(const char* what) { throw rtl::Exception(what); }
-void __throw_logic_error(const char* what) { throw rtl::Exception(what); }
-void __throw_invalid_argument(const char* what) { throw rtl::Exception(what); }
-void __throw_out_of_range(const char* what) { throw rtl::Exception(what); }
+void __throw_bad_alloc() { OutOfMemory(); }
+void __throw_bad_array_new_length() { OutOfMemory(); }
+void __throw_length_error(const char* what) { rtl::Fatal(what); }
+void __throw_logic_error(const char* what) { rtl::Fatal(what); }
+void __throw_invalid_argument(const char* what) { rtl::Fatal(what); }
+void __throw_out_of_range(const char* what) { rtl::Fatal(what); }
 // The text is a format with the numbers left out.
-void __throw_out_of_range_fmt(const char* what, ...) { throw rtl::Exception(what); }
+void __throw_out_of_range_fmt(const char* what, ...) { rtl::Fatal(what); }
+void __throw_bad_function_call() { rtl::Fatal("bad_function_call"); }
+
+template class basic_string<char>;
 }  // namespace std

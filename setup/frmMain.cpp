@@ -20,10 +20,18 @@ namespace {
 
 const char kPackerAddress[] = "https://upx.github.io/";
 
+// A file that could not be written is the target's fault; bytes that could
+// not be read from the container are damage.
+SetupFault FaultOf(const CopyOutcome& Outcome) {
+  return {Outcome.Kind == CopyOutcome::Fault::Write ? SetupExitCode::CannotWrite : SetupExitCode::Damaged,
+          Outcome.Text};
+}
+
 }  // namespace
 
-TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options)
-    : rtl::TForm(owner), FSilent(options.Silent), FFolderOption(options.Folder) {
+TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options, TEarlyCheck& check)
+    : rtl::TForm(owner), FCheck(check), ExtraResManager1(&check.Manager()), FSilent(options.Silent),
+      FFolderOption(options.Folder) {
   IsMainForm = true;
   CreateFormWindow(kMainFormClass, 401, 153, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, 0,
                    nullptr);
@@ -31,15 +39,9 @@ TMain::TMain(rtl::TComponent* owner, const SetupCommandLine& options)
                  reinterpret_cast<LPARAM>(::LoadIconA(rtl::ModuleInstance(), "MAINICON")));
   CreateControls();
   CenterOnScreen();
-  if (FSilent) {
-    FormCreate();
-    return;
-  }
-  try {
-    FormCreate();
-  } catch (...) {
-    rtl::Application().HandleException();
-  }
+  // Shown as the runtime shows any error; the window then opens as far as
+  // start-up got.
+  if (!FormCreate() && !FSilent) rtl::Application().ShowException(FStartFault->Text);
 }
 
 TMain::~TMain() = default;
@@ -58,7 +60,6 @@ void TMain::CreateControls() {
   BitBtn2 = std::make_unique<rtl::TButton>(*this, 288, 88, 97, 25, "&Exit", false, "GLYPH_EXIT");
   Image1 = std::make_unique<rtl::TImage>(*this, 312, 120, 70, 27);
   Bevel1 = std::make_unique<rtl::TBevel>(*this, 0, 0, 401, 153);
-  ExtraResManager1 = new TExtraResManager(this);
 
   const struct {
     rtl::TControl* control;
@@ -86,19 +87,20 @@ void TMain::CreateControls() {
   Image1->OnClick = [this] { Image1Click(); };
 }
 
-void TMain::FormCreate() {
+bool TMain::FormCreate() {
   ReadFolders();
   SetCaptions();
   LoadContainer();
-  if (FContainer.State == ContainerState::Damaged) return;
-  ReadList();
+  if (FContainer.State == ContainerState::Damaged) return true;
+  if (!ReadList()) return false;
   const std::string folder = ProposedFolder();
   ShowListTexts();
   // A refused folder opens nothing, and a silent install shows nothing.
   ShowFolder(folder);
   TakeFolderOption();
-  if (!FSilent && FFolderRefusal.empty()) ShowReadme();
+  if (!FSilent && FFolderRefusal.empty() && !ShowReadme()) return false;
   OfferAutoStart();
+  return true;
 }
 
 void TMain::ReadFolders() {
@@ -118,16 +120,20 @@ void TMain::SetCaptions() {
 }
 
 void TMain::LoadContainer() {
-  ExtraResManager1->TempOptions().SetTempFolder(rtl::Trim(rtl::TempFolder()));
   // The load checks the container itself; a separate check before it would
   // hash the whole payload a second time for the same answer. Without a
   // container the installer still opens, with every key at its default.
-  FContainer = LoadOwnContainer(*ExtraResManager1, rtl::ExecutablePath());
+  FContainer = FCheck.Wait();
+  ExtraResManager1->TempOptions().SetTempFolder(rtl::Trim(rtl::TempFolder()));
 }
 
-void TMain::ReadList() {
+bool TMain::ReadList() {
   const int entry = SetupListEntry(ResourceNames());
-  if (entry >= 0) FList = ReadSetupList(ExtraResManager1->Resources().Items(entry).Stream(), FFolders.Temp);
+  if (entry < 0) return true;
+  SetupFault fault;
+  if (ReadSetupList(ExtraResManager1->Resources().Items(entry).Stream(), FFolders.Temp, FList, fault)) return true;
+  FStartFault = fault;
+  return false;
 }
 
 std::string TMain::DamageText() const {
@@ -162,14 +168,18 @@ void TMain::ShowListTexts() {
   if (!FList.Info.empty()) Memo1->AddLine(FList.Info);
 }
 
-void TMain::ShowReadme() {
+bool TMain::ShowReadme() {
   // Once per marking value, as many times as the list names it.
   TExtraResources& resources = ExtraResManager1->Resources();
   for (const auto& value : FList.Files) {
     if (!MarksReadme(value)) continue;
     for (int i = 0; i < resources.Count(); ++i) {
       if (resources.Items(i).Name() != kReadmeResourceName) continue;
-      InstallResourceFile(resources.Items(i).Stream(), FFolders.Temp, "readme.txt");
+      const CopyOutcome written = InstallResourceFile(resources.Items(i).Stream(), FFolders.Temp, "readme.txt");
+      if (!written.Ok()) {
+        FStartFault = FaultOf(written);
+        return false;
+      }
       std::string reason;
       if (!OpenReadme(FFolders.Temp + "readme.txt", reason))
         rtl::MessageDlg(ChooseText("The readme could not be shown. ", "Die Hinweise konnten nicht angezeigt werden. ") +
@@ -177,6 +187,7 @@ void TMain::ShowReadme() {
                         rtl::TMsgDlgType::Error, rtl::mbOK);
     }
   }
+  return true;
 }
 
 void TMain::OfferAutoStart() {
@@ -238,50 +249,51 @@ void TMain::SpeedButton1Click() {
   if (!rtl::Trim(chosen).empty()) Edit1->SetText(chosen);
 }
 
-bool TMain::MyMkDir(const std::string& path) {
+bool TMain::MyMkDir(const std::string& path, SetupFault& fault) {
   for (const auto& folder : FolderBuildSteps(path)) {
     if (rtl::DirectoryExists(folder)) continue;
     if (!rtl::CreateDir(folder)) {
-      const int code = rtl::LastFileError();
-      throw rtl::EInOutError(InOutErrorText(code), code);
+      fault = {SetupExitCode::CannotWrite, InOutErrorText(rtl::LastFileError())};
+      return false;
     }
     if (!rtl::DirectoryExists(folder)) break;
   }
   return rtl::DirectoryExists(path);
 }
 
-void TMain::CheckInstallPlan() {
+std::string TMain::InstallPlanRefusal() {
   // A container that the builder would never make is refused as a whole,
   // before anything is written.
   auto refuse = [](const std::string& english, const std::string& german, const std::string& name,
                    const std::string& reason) {
-    return rtl::Exception(rtl::Format(ChooseText(english, german).c_str(), name.c_str(), reason.c_str()));
+    return rtl::Format(ChooseText(english, german).c_str(), name.c_str(), reason.c_str());
   };
   const std::vector<std::string> names = ResourceNames();
   for (size_t i : InstalledEntries(names)) {
     const InstallNameFault fault = InstallNameCheck(names[i]);
     if (fault.Refused())
-      throw refuse("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
+      return refuse("The installer holds the file name \"%s\", which cannot be installed safely: %s. "
                    "Nothing was installed.",
                    "Das Installationsprogramm enthält den Dateinamen \"%s\", der nicht sicher installiert "
                    "werden kann: %s. Es wurde nichts installiert.",
                    names[i], ChooseText(fault.English, fault.German));
   }
   const std::string& autoStart = FList.AutoStart;
-  if (autoStart.empty()) return;
+  if (autoStart.empty()) return std::string();
   const InstallNameFault fault = InstallNameCheck(autoStart);
   if (fault.Refused())
-    throw refuse("The installer names \"%s\" as the program to start after installing, which cannot be "
+    return refuse("The installer names \"%s\" as the program to start after installing, which cannot be "
                  "started safely: %s. Nothing was installed.",
                  "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet; "
                  "es kann nicht sicher gestartet werden: %s. Es wurde nichts installiert.",
                  autoStart, ChooseText(fault.English, fault.German));
   if (AutoStartEntry(names, autoStart) < 0)
-    throw refuse("The installer names \"%s\" as the program to start after installing, but installs no "
+    return refuse("The installer names \"%s\" as the program to start after installing, but installs no "
                  "file of that name. Nothing was installed.",
                  "Das Installationsprogramm nennt \"%s\" als Programm, das nach der Installation startet, "
                  "installiert aber keine Datei dieses Namens. Es wurde nichts installiert.",
                  autoStart, "");  // the text itself says why
+  return std::string();
 }
 
 bool TMain::ContainerUnchanged() {
@@ -328,23 +340,22 @@ void TMain::StartAutoStart(const std::string& folder) {
 }
 
 void TMain::BitBtn1Click() {
-  try {
-    FExitCode = Install(Edit1->Text());
-  } catch (const std::exception& e) {
-    FExitCode = ExitCodeOf(e);
-    throw;
+  std::string error;
+  FExitCode = Install(Edit1->Text(), error);
+  if (!error.empty()) rtl::Application().ShowException(error);
+}
+
+SetupExitCode TMain::InstallSilently(std::string& error) {
+  FExitCode = Install(Edit1->Text(), error);
+  if (FExitCode != SetupExitCode::Installed && error.empty()) {
+    // Nothing was refused, and still no folder to install into.
+    error = ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!");
+    FExitCode = SetupExitCode::CannotWrite;
   }
+  return FExitCode;
 }
 
-void TMain::InstallSilently() {
-  const SetupExitCode outcome = Install(Edit1->Text());
-  if (outcome != SetupExitCode::Installed)
-    throw rtl::EInOutError(ChooseText("The folder could not be created!", "Der Ordner konnte nicht erstellt werden!"),
-                           0);
-  FExitCode = outcome;
-}
-
-SetupExitCode TMain::Install(std::string folder) {
+SetupExitCode TMain::Install(std::string folder, std::string& error) {
   // A silent install follows start-up at once and copies from the container
   // that start-up checked, through the handle held since then; the window
   // may have waited for long, and loads and checks the file again.
@@ -354,14 +365,21 @@ SetupExitCode TMain::Install(std::string folder) {
   }
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   // Before the folder question, so that a refused installer creates nothing.
-  CheckInstallPlan();
+  error = InstallPlanRefusal();
+  if (!error.empty()) return SetupExitCode::Damaged;
 
   bool created = true;
   if (!rtl::DirectoryExists(folder)) {
     if (FSilent || rtl::MessageDlg(ChooseText("The folder does not exist! Will you create the folder?",
                                               "Der Ordner existiert nicht! Soll der Ordner erstellt werden?"),
-                                   rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes)
-      created = MyMkDir(folder);
+                                   rtl::TMsgDlgType::Confirmation, rtl::mbYes | rtl::mbNo) == rtl::mrYes) {
+      SetupFault fault;
+      created = MyMkDir(folder, fault);
+      if (!fault.Text.empty()) {
+        error = fault.Text;
+        return fault.Code;
+      }
+    }
   }
 
   if (!rtl::DirectoryExists(folder)) {
@@ -379,7 +397,12 @@ SetupExitCode TMain::Install(std::string folder) {
   for (size_t i : InstalledEntries(ResourceNames())) {
     TExtraResource& resource = resources.Items(static_cast<int>(i));
     ++count;
-    InstallResourceFile(resource.Stream(), folder, resource.Name());
+    const CopyOutcome written = InstallResourceFile(resource.Stream(), folder, resource.Name());
+    if (!written.Ok()) {
+      const SetupFault fault = FaultOf(written);
+      error = fault.Text;
+      return fault.Code;
+    }
   }
   if (FSilent) return SetupExitCode::Installed;
   FExitCode = SetupExitCode::Installed;
@@ -403,9 +426,3 @@ void TMain::BitBtn3Click() {
 void TMain::Image1Click() { rtl::ShellOpen(nullptr, kPackerAddress, "", SW_SHOWNORMAL); }
 
 std::string TMain::GetVersion() { return rtl::FileVersionText(rtl::ExecutablePath()); }
-
-SetupExitCode ExitCodeOf(const std::exception& Error) {
-  if (dynamic_cast<const rtl::EFCreateError*>(&Error) || dynamic_cast<const rtl::EInOutError*>(&Error))
-    return SetupExitCode::CannotWrite;
-  return SetupExitCode::Damaged;
-}

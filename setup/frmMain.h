@@ -5,7 +5,6 @@
 // entry says so and ends. Started with "/S", the window is never shown:
 // the program entry installs at once, without a question.
 
-#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,21 +16,29 @@
 #include "setup/core/ExtraResManager.h"
 #include "setup/core/OwnContainer.h"
 #include "setup/core/SetupList.h"
+#include "setup/EarlyCheck.h"
 
 class TInfos;
 
 class TMain : public rtl::TForm {
 public:
-  // Silent: start-up shows nothing (no readme) and lets its errors pass to
-  // the caller instead of showing them.
-  TMain(rtl::TComponent* owner, const SetupCommandLine& options);
+  // Silent: start-up shows nothing (no readme) and leaves its error to the
+  // caller (StartFault) instead of showing it.
+  // Check holds the container's reader, and its load that start-up waits
+  // for; it outlives the window.
+  TMain(rtl::TComponent* owner, const SetupCommandLine& options, TEarlyCheck& check);
   ~TMain() override;
 
   // The info dialog, created after this window.
   TInfos* Infos = nullptr;
 
   std::string GetVersion();
-  bool MyMkDir(const std::string& path);
+  // False when Path is no folder at the end; Fault holds the input/output
+  // error of a creation that the platform refused.
+  bool MyMkDir(const std::string& path, SetupFault& fault);
+
+  // The error that ended start-up early, if any; the window shows it itself.
+  const std::optional<SetupFault>& StartFault() const { return FStartFault; }
 
   // What start-up found at the end of the program; a damaged container is
   // never installed from.
@@ -44,8 +51,8 @@ public:
   std::string Refusal() const;
 
   // Installs into the folder in the folder field, without a question or a
-  // message, and starts nothing. Raises on failure.
-  void InstallSilently();
+  // message, and starts nothing. A failure's message goes to Error.
+  SetupExitCode InstallSilently(std::string& error);
   // What the run comes to: cancelled until an install succeeds, then the
   // outcome of the last install.
   SetupExitCode ExitCode() const { return FExitCode; }
@@ -55,20 +62,22 @@ protected:
 
 private:
   void CreateControls();
-  void FormCreate();
+  // False, with FStartFault, when a step fails; the later steps are skipped.
+  bool FormCreate();
   // The steps of FormCreate, in their order.
   void ReadFolders();
   void SetCaptions();
   void LoadContainer();
-  void ReadList();
+  bool ReadList();
   std::string ProposedFolder() const;
   void ShowListTexts();
-  void ShowReadme();
+  bool ShowReadme();
   void OfferAutoStart();
   void ShowFolder(const std::string& folder);
   void TakeFolderOption();
   bool FolderLocked() const;
-  SetupExitCode Install(std::string folder);
+  // A failure's message goes to Error; the code says what it stands for.
+  SetupExitCode Install(std::string folder, std::string& error);
 
   std::vector<std::string> ResourceNames();
   bool ContainerUnchanged();
@@ -78,7 +87,8 @@ private:
   void BitBtn2Click();
   void BitBtn3Click();
   void Image1Click();
-  void CheckInstallPlan();
+  // Why the container must not be installed from, or empty.
+  std::string InstallPlanRefusal();
   void StartAutoStart(const std::string& folder);
 
   std::unique_ptr<rtl::TLabel> Label1;
@@ -92,7 +102,8 @@ private:
   std::unique_ptr<rtl::TButton> BitBtn2;
   std::unique_ptr<rtl::TImage> Image1;
   std::unique_ptr<rtl::TBevel> Bevel1;
-  TExtraResManager* ExtraResManager1;  // owned by this form as its component
+  TEarlyCheck& FCheck;
+  TExtraResManager* ExtraResManager1;  // the check's
 
   SetupFolders FFolders;
   OwnContainer FContainer;
@@ -102,9 +113,6 @@ private:
   const bool FSilent;
   const std::optional<std::string> FFolderOption;
   std::string FFolderRefusal;
+  std::optional<SetupFault> FStartFault;
   SetupExitCode FExitCode = SetupExitCode::Cancelled;
 };
-
-// The exit code that an error raised by an install stands for: a folder or
-// a file that could not be written, or else damage.
-SetupExitCode ExitCodeOf(const std::exception& Error);

@@ -1,6 +1,13 @@
 #pragma once
 // Exceptions carry the message text that the standard error display shows.
 // EAbort is the silent cancellation: the display swallows it without a word.
+//
+// A program built without exceptions (the setup runtime, which ships inside
+// every installer and is smaller without the unwinder) uses the same code.
+// There, Raise has nothing to unwind to: the error's text goes to the
+// program's fatal-error handler, and the process ends. Such a program asks
+// for a result wherever it can recover from an error, and leaves Raise to
+// what it cannot (a window that cannot be made, no memory left).
 
 #include <exception>
 #include <string>
@@ -24,6 +31,22 @@ public:
 
 // Ends the current event handler without a message.
 [[noreturn]] void Abort();
+
+// The fatal-error handler of a program built without exceptions: it reports
+// Text and ends the process. Without one, or when it returns, or when the
+// report itself fails fatally, the process is aborted.
+using FatalHandler = void (*)(const std::string& Text);
+void SetFatalHandler(FatalHandler Handler);
+[[noreturn]] void Fatal(const std::string& Text);
+
+template <class E>
+[[noreturn]] void Raise(const E& Error) {
+#if defined(__cpp_exceptions)
+  throw Error;
+#else
+  Fatal(Error.what());
+#endif
+}
 
 class EConvertError : public Exception {
   using Exception::Exception;

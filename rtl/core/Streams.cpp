@@ -23,15 +23,15 @@ std::int64_t TStream::Size() {
 }
 
 void TStream::SetSize(std::int64_t) {
-  throw EStreamError("Stream size cannot be changed");
+  rtl::Raise(EStreamError("Stream size cannot be changed"));
 }
 
 void TStream::ReadBuffer(void* buffer, std::int32_t count) {
-  if (count > 0 && Read(buffer, count) != count) throw EReadError(kReadError);
+  if (count > 0 && Read(buffer, count) != count) rtl::Raise(EReadError(kReadError));
 }
 
 void TStream::WriteBuffer(const void* buffer, std::int32_t count) {
-  if (count > 0 && Write(buffer, count) != count) throw EWriteError(kWriteError);
+  if (count > 0 && Write(buffer, count) != count) rtl::Raise(EWriteError(kWriteError));
 }
 
 std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
@@ -83,7 +83,7 @@ std::int64_t TMemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
 
 void TMemoryStream::SetSize(std::int64_t size) {
   if (size < 0 || static_cast<std::uint64_t>(size) > FData.max_size())
-    throw EStreamError("Out of memory while expanding memory stream");
+    rtl::Raise(EStreamError("Out of memory while expanding memory stream"));
   FData.resize(static_cast<size_t>(size));
   if (FPosition > size) FPosition = size;
 }
@@ -119,7 +119,7 @@ void THandleStream::SetSize(std::int64_t size) {
   Seek(size, SeekOrigin::Beginning);
   if (!FileTruncateHere(FHandle)) {
     const int error = LastFileError();
-    throw EStreamError(FileErrorText(error));
+    rtl::Raise(EStreamError(FileErrorText(error)));
   }
 }
 
@@ -132,16 +132,16 @@ NativeFile OpenFor(const std::string& name, FileStreamMode mode) {
     case FileStreamMode::Create:
       file = FileCreate(name);
       if (file == InvalidFile)
-        throw EFCreateError(Format("Datei \"%s\" kann nicht erstellt werden. %s", name.c_str(),
-                                   FileErrorText(LastFileError()).c_str()));
+        rtl::Raise(EFCreateError(Format("Datei \"%s\" kann nicht erstellt werden. %s", name.c_str(),
+                                   FileErrorText(LastFileError()).c_str())));
       return file;
     case FileStreamMode::OpenRead: file = FileOpen(name, FileAccess::Read); break;
     case FileStreamMode::OpenWrite: file = FileOpen(name, FileAccess::Write); break;
     case FileStreamMode::OpenReadWrite: file = FileOpen(name, FileAccess::ReadWrite); break;
   }
   if (file == InvalidFile)
-    throw EFOpenError(Format("Datei \"%s\" kann nicht geöffnet werden. %s", name.c_str(),
-                             FileErrorText(LastFileError()).c_str()));
+    rtl::Raise(EFOpenError(Format("Datei \"%s\" kann nicht geöffnet werden. %s", name.c_str(),
+                             FileErrorText(LastFileError()).c_str())));
   return file;
 }
 }  // namespace

@@ -85,7 +85,7 @@ bool ConvertInteger(const std::string& text, int bits, std::int64_t& value) {
 }
 
 [[noreturn]] void NotAnInteger(const std::string& text) {
-  throw EConvertError("'" + text + "' is not a valid integer value");
+  rtl::Raise(EConvertError("'" + text + "' is not a valid integer value"));
 }
 
 }  // namespace

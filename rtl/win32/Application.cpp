@@ -53,15 +53,19 @@ void TApplication::ProcessMessages() {
 bool TApplication::HandleMessage(MSG& msg) {
   // Exceptions are caught in the window procedures; this catch is only for
   // what a message hook or a timer callback lets through.
+#if defined(__cpp_exceptions)
   try {
+#endif
     if (msg.message == WM_KEYDOWN && TWindow::DispatchShortCut(msg)) return true;
     HWND active = ::GetActiveWindow();
     if (active && ::IsDialogMessageA(active, &msg)) return true;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
+#if defined(__cpp_exceptions)
   } catch (...) {
     HandleException();
   }
+#endif
   return true;
 }
 

@@ -25,8 +25,8 @@ void TControl::CreateControlHandle(const char* className, DWORD style, DWORD exS
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(FID)),
                               ModuleInstance(), createParam);
   if (!FHandle)
-    throw Exception(Format("Control of class \"%s\" cannot be created (%lu)", className,
-                           static_cast<unsigned long>(::GetLastError())));
+    rtl::Raise(Exception(Format("Control of class \"%s\" cannot be created (%lu)", className,
+                           static_cast<unsigned long>(::GetLastError()))));
   ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FForm->FontHandle()), FALSE);
 }
 

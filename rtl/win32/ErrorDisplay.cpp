@@ -8,6 +8,7 @@
 
 namespace rtl {
 
+#if defined(__cpp_exceptions)
 bool TErrorDisplay::CurrentExceptionText(std::string& text) noexcept {
   try {
     try {
@@ -31,9 +32,13 @@ void TErrorDisplay::HandleException() noexcept {
   std::string text;
   if (CurrentExceptionText(text)) ShowException(text);
 }
+#endif
+
 
 void TErrorDisplay::ShowException(const std::string& message) noexcept {
+#if defined(__cpp_exceptions)
   try {
+#endif
     if (OnException) {
       OnException(message);
       return;
@@ -42,9 +47,11 @@ void TErrorDisplay::ShowException(const std::string& message) noexcept {
     if (!text.empty() && text.back() != '.') text += '.';
     ::MessageBoxA(::GetActiveWindow(), text.c_str(), FTitle.c_str(),
                   MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+#if defined(__cpp_exceptions)
   } catch (...) {
     // Nothing sensible is left to report to.
   }
+#endif
 }
 
 }  // namespace rtl

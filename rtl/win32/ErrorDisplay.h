@@ -15,11 +15,13 @@ public:
   TErrorDisplay(const TErrorDisplay&) = delete;
   TErrorDisplay& operator=(const TErrorDisplay&) = delete;
 
+#if defined(__cpp_exceptions)
   // Call from a catch block. Never throws.
   void HandleException() noexcept;
   // Call from a catch block: the text that HandleException would show, or
   // false for the silent cancellation. Never throws.
   static bool CurrentExceptionText(std::string& text) noexcept;
+#endif
   // Shows Message the way an exception is shown.
   void ShowException(const std::string& message) noexcept;
 

@@ -81,7 +81,7 @@ HFONT TFont::Handle() const {
   if (!FHandle) {
     const LOGFONTA lf = LogFont();
     FHandle.Reset(::CreateFontIndirectA(&lf));
-    if (!FHandle) throw Exception(Format("The font \"%s\" cannot be made", FName.c_str()));
+    if (!FHandle) rtl::Raise(Exception(Format("The font \"%s\" cannot be made", FName.c_str())));
   }
   return FHandle.Get();
 }
@@ -146,7 +146,7 @@ void TBitmap::SetHandle(Bitmap bitmap) { Take(std::move(bitmap), nullptr); }
 
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const char* name) {
   Bitmap loaded(static_cast<HBITMAP>(::LoadImageA(instance, name, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!loaded) throw Exception(Format("The bitmap resource \"%s\" cannot be loaded", name));
+  if (!loaded) rtl::Raise(Exception(Format("The bitmap resource \"%s\" cannot be loaded", name)));
   SetHandle(std::move(loaded));
 }
 
@@ -158,7 +158,7 @@ void TBitmap::Assign(const TBitmap& other) {
     return;
   }
   Bitmap copy(static_cast<HBITMAP>(::CopyImage(other.Handle(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-  if (!copy) throw Exception("The bitmap cannot be copied");
+  if (!copy) rtl::Raise(Exception("The bitmap cannot be copied"));
   SetHandle(std::move(copy));
 }
 
@@ -171,7 +171,7 @@ void TBitmap::SetSize32(int width, int height) {
   const BITMAPINFO info = Dib32Info(width, height);
   void* bits = nullptr;
   Bitmap section(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!section || !bits) throw Exception(Format("A bitmap of %d x %d cannot be made", width, height));
+  if (!section || !bits) rtl::Raise(Exception(Format("A bitmap of %d x %d cannot be made", width, height)));
   Take(std::move(section), static_cast<std::uint32_t*>(bits));
 }
 

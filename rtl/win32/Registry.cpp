@@ -50,13 +50,13 @@ bool TRegistry::DeleteValue(const std::string& name) {
   return ::RegDeleteValueA(Current(), name.c_str()) == ERROR_SUCCESS;
 }
 
-std::string TRegistry::ReadString(const std::string& name) {
+TRegistry::StringRead TRegistry::QueryString(const std::string& name, std::string& value) {
+  value.clear();
   DWORD type = 0;
   DWORD size = 0;
   if (::RegQueryValueExA(Current(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
-    return std::string();
-  if (type != REG_SZ && type != REG_EXPAND_SZ)
-    throw ERegistryException("Invalid data type for '" + name + "'");
+    return StringRead::Missing;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return StringRead::WrongType;
   // The value may grow between the two calls; a few rounds settle it.
   for (int attempt = 0; attempt < 4; ++attempt) {
     std::vector<char> data(size + 1, '\0');
@@ -75,16 +75,34 @@ std::string TRegistry::ReadString(const std::string& name) {
         length = i;
         break;
       }
-    return std::string(data.data(), length);
+    value.assign(data.data(), length);
+    return StringRead::Read;
   }
-  throw ERegistryException("Failed to get data for '" + name + "'");
+  return StringRead::Failed;
+}
+
+std::string TRegistry::ReadString(const std::string& name) {
+  std::string value;
+  switch (QueryString(name, value)) {
+    case StringRead::Read:
+    case StringRead::Missing: return value;
+    case StringRead::WrongType: rtl::Raise(ERegistryException("Invalid data type for '" + name + "'"));
+    case StringRead::Failed: break;
+  }
+  rtl::Raise(ERegistryException("Failed to get data for '" + name + "'"));
+}
+
+bool TRegistry::TryReadString(const std::string& name, std::string& value) {
+  if (QueryString(name, value) == StringRead::Read) return true;
+  value.clear();
+  return false;
 }
 
 void TRegistry::WriteString(const std::string& name, const std::string& value) {
   if (::RegSetValueExA(Current(), name.c_str(), 0, REG_SZ,
                        reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
-    throw ERegistryException("Failed to set data for '" + name + "'");
+    rtl::Raise(ERegistryException("Failed to set data for '" + name + "'"));
 }
 
 int TRegistry::ReadInteger(const std::string& name) {
@@ -93,8 +111,8 @@ int TRegistry::ReadInteger(const std::string& name) {
   DWORD size = sizeof value;
   const LONG rc = ::RegQueryValueExA(Current(), name.c_str(), nullptr, &type,
                                      reinterpret_cast<BYTE*>(&value), &size);
-  if (rc != ERROR_SUCCESS) throw ERegistryException("Failed to get data for '" + name + "'");
-  if (type != REG_DWORD) throw ERegistryException("Invalid data type for '" + name + "'");
+  if (rc != ERROR_SUCCESS) rtl::Raise(ERegistryException("Failed to get data for '" + name + "'"));
+  if (type != REG_DWORD) rtl::Raise(ERegistryException("Invalid data type for '" + name + "'"));
   return static_cast<int>(value);
 }
 
@@ -102,7 +120,7 @@ void TRegistry::WriteInteger(const std::string& name, int value) {
   const DWORD data = static_cast<DWORD>(value);
   if (::RegSetValueExA(Current(), name.c_str(), 0, REG_DWORD,
                        reinterpret_cast<const BYTE*>(&data), sizeof data) != ERROR_SUCCESS)
-    throw ERegistryException("Failed to set data for '" + name + "'");
+    rtl::Raise(ERegistryException("Failed to set data for '" + name + "'"));
 }
 
 }  // namespace rtl

@@ -36,6 +36,9 @@ public:
   // A missing value reads as empty text; a value of another type raises
   // ERegistryException "Invalid data type for '<name>'".
   std::string ReadString(const std::string& name);
+  // The same without raising: false, and Value empty, for a value that is
+  // missing, of another type or unreadable.
+  bool TryReadString(const std::string& name, std::string& value);
   void WriteString(const std::string& name, const std::string& value);
   // A missing value or one of another type raises ERegistryException.
   int ReadInteger(const std::string& name);
@@ -45,6 +48,8 @@ public:
 
 private:
   HKEY Current() const;
+  enum class StringRead { Read, Missing, WrongType, Failed };
+  StringRead QueryString(const std::string& name, std::string& value);
 
   REGSAM FAccess;
   HKEY FRootKey = HKEY_CURRENT_USER;

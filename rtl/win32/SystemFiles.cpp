@@ -27,12 +27,10 @@ std::string ProgramsFolder() {
   TRegistry reg(KEY_READ);
   reg.SetRootKey(HKEY_LOCAL_MACHINE);
   if (!reg.OpenKeyReadOnly("SOFTWARE\\Microsoft\\Windows\\CurrentVersion")) return std::string();
-  try {
-    return reg.ReadString("ProgramFilesDir");
-  } catch (const ERegistryException&) {
-    // Stored with another type: no folder, as when the value is missing.
-    return std::string();
-  }
+  // Stored with another type: no folder, as when the value is missing.
+  std::string folder;
+  reg.TryReadString("ProgramFilesDir", folder);
+  return folder;
 }
 
 namespace {

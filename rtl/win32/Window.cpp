@@ -61,16 +61,16 @@ void TWindow::CreateHandle(const char* className, const std::string& caption, DW
       if (!found) ::Sleep(1);
     }
     if (!found)
-      throw Exception(Format("Window class \"%s\" cannot be registered (%lu)", className,
-                             static_cast<unsigned long>(error)));
+      rtl::Raise(Exception(Format("Window class \"%s\" cannot be registered (%lu)", className,
+                             static_cast<unsigned long>(error))));
     if (known.lpfnWndProc != &TWindow::Thunk)
-      throw Exception(Format("Window class \"%s\" belongs to someone else", className));
+      rtl::Raise(Exception(Format("Window class \"%s\" belongs to someone else", className)));
   }
   HWND handle = ::CreateWindowExA(exStyle, className, caption.c_str(), style, x, y, width, height,
                                   parent, menu, ModuleInstance(), this);
   if (!handle)
-    throw Exception(Format("Window of class \"%s\" cannot be created (%lu)", className,
-                           static_cast<unsigned long>(::GetLastError())));
+    rtl::Raise(Exception(Format("Window of class \"%s\" cannot be created (%lu)", className,
+                           static_cast<unsigned long>(::GetLastError()))));
   FHandle = handle;
 }
 
@@ -96,12 +96,16 @@ LRESULT CALLBACK TWindow::Thunk(HWND handle, UINT message, WPARAM wParam, LPARAM
   if (!self) return ::DefWindowProcA(handle, message, wParam, lParam);
 
   LRESULT result = 0;
+#if defined(__cpp_exceptions)
   try {
     result = self->WndProc(message, wParam, lParam);
   } catch (...) {
     ErrorDisplay().HandleException();
     result = 0;
   }
+#else
+  result = self->WndProc(message, wParam, lParam);
+#endif
   if (message == WM_NCDESTROY) {
     ::RemovePropA(handle, kObjectProp);
     ::SetWindowLongPtrA(handle, GWLP_USERDATA, 0);

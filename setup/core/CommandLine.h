@@ -16,6 +16,13 @@ enum class SetupExitCode : int {
   CannotWrite = 3,   // the target folder or a file could not be written
 };
 
+// What ends a start-up or an install early: the message (in the user's
+// language where the installer words it) and the exit code it stands for.
+struct SetupFault {
+  SetupExitCode Code = SetupExitCode::Damaged;
+  std::string Text;
+};
+
 struct SetupCommandLine {
   bool Silent = false;
   std::optional<std::string> Folder;  // as given after "/D=", verbatim

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "rtl/core/Paths.h"
 #include "setup/core/Digest.h"
@@ -12,9 +13,9 @@ namespace {
 
 const char kReadOnlyError[] = "This ExtraResource is ReadOnly";
 
-[[noreturn]] void RaisePlatformError() {
-  throw EExtraResError(rtl::FileErrorText(rtl::LastFileError()));
-}
+std::string PlatformError() { return rtl::FileErrorText(rtl::LastFileError()); }
+
+[[noreturn]] void RaisePlatformError() { rtl::Raise(EExtraResError(PlatformError())); }
 
 std::int32_t Int32LE(const unsigned char* p) {
   return static_cast<std::int32_t>(std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) |
@@ -24,13 +25,16 @@ std::int32_t Int32LE(const unsigned char* p) {
 // Others may read the file meanwhile. A load also keeps them from writing
 // it: its windows read the bytes that the check hashed, not whatever
 // another program put there since.
-rtl::NativeFile OpenForCheck(const std::string& fileName, bool locked) {
+rtl::NativeFile OpenForCheck(const std::string& fileName, bool locked, std::string& error) {
   // An empty name would open nothing useful on any platform; refuse it
   // before the system is asked.
-  if (fileName.empty()) throw EExtraResError("No file name given");
+  if (fileName.empty()) {
+    error = "No file name given";
+    return rtl::InvalidFile;
+  }
   const rtl::NativeFile file =
       locked ? rtl::FileOpenReadLocked(fileName) : rtl::FileOpen(fileName, rtl::FileAccess::Read);
-  if (file == rtl::InvalidFile) RaisePlatformError();
+  if (file == rtl::InvalidFile) error = PlatformError();
   return file;
 }
 
@@ -50,18 +54,20 @@ bool CheckContainer(rtl::NativeFile file, TExtraResInfo* info) {
   if (!rtl::FileReadExactAt(file, start, header, kExtraResDigestSize)) return false;
   if (std::memcmp(header, tail, kExtraResDigestSize) != 0) return false;
 
-  rtl::THandleStream stream(file);
-  stream.SetPosition(start + kExtraResDigestSize);
-  const std::string digest = DigestOfStream(&THash_SHA1::Create, stream, n - kExtraResDigestSize - kExtraResTrailerSize, kFormatHex);
-  if (digest.size() != kExtraResDigestSize ||
-      std::memcmp(digest.data(), header, kExtraResDigestSize) != 0)
+  // A file that ends before the range (cut short meanwhile) or cannot be
+  // read has no digest and fails the check like a wrong one.
+  const std::optional<std::string> digest =
+      DigestOfFile(&THash_SHA1::Create, file, start + kExtraResDigestSize,
+                   n - kExtraResDigestSize - kExtraResTrailerSize, kFormatHex);
+  if (!digest || digest->size() != kExtraResDigestSize ||
+      std::memcmp(digest->data(), header, kExtraResDigestSize) != 0)
     return false;
 
   if (info) {
     unsigned char count[kExtraResCountSize];
     if (!rtl::FileReadExactAt(file, start + kExtraResDigestSize, count, kExtraResCountSize)) return false;
     info->ContainerSize = n;
-    info->Digest = digest;
+    info->Digest = *digest;
     info->Count = static_cast<std::uint16_t>(count[0] | (count[1] << 8));
   }
   return true;
@@ -85,8 +91,8 @@ std::int32_t TReadOnlyStream::Read(void* buffer, std::int32_t count) {
 }
 
 std::int32_t TReadOnlyStream::Write(const void*, std::int32_t) {
-  throw rtl::EStreamError(
-      "In einen zum Lesen geöffneten ExtraRessourcen-Stream kann nicht geschrieben werden");
+  rtl::Raise(rtl::EStreamError(
+      "In einen zum Lesen geöffneten ExtraRessourcen-Stream kann nicht geschrieben werden"));
 }
 
 std::int64_t TReadOnlyStream::Seek(std::int64_t offset, rtl::SeekOrigin origin) {
@@ -145,17 +151,29 @@ TExtraResources::~TExtraResources() {
 }
 
 void TExtraResources::CheckWritable() const {
-  if (FReadOnly) throw EExtraResError(kReadOnlyError);
+  if (FReadOnly) rtl::Raise(EExtraResError(kReadOnlyError));
+}
+
+std::string TExtraResources::IDProblem(std::int32_t id) const {
+  for (const auto& item : FItems)
+    if (item->FID == id) return "Ungültige Resource-ID " + std::to_string(id);
+  return std::string();
+}
+
+std::string TExtraResources::NameProblem(const std::string& name) const {
+  for (const auto& item : FItems)
+    if (item->FName == name) return "Ungültiger Resource-Name " + name;
+  return std::string();
 }
 
 void TExtraResources::CheckID(std::int32_t id) const {
-  for (const auto& item : FItems)
-    if (item->FID == id) throw EExtraResError("Ungültige Resource-ID " + std::to_string(id));
+  const std::string problem = IDProblem(id);
+  if (!problem.empty()) rtl::Raise(EExtraResError(problem));
 }
 
 void TExtraResources::CheckName(const std::string& name) const {
-  for (const auto& item : FItems)
-    if (item->FName == name) throw EExtraResError("Ungültiger Resource-Name " + name);
+  const std::string problem = NameProblem(name);
+  if (!problem.empty()) rtl::Raise(EExtraResError(problem));
 }
 
 void TExtraResources::Clear() {
@@ -240,20 +258,31 @@ TExtraResManager::TExtraResManager(rtl::TComponent* owner)
 TExtraResManager::~TExtraResManager() = default;
 
 bool TExtraResManager::HasExtraResources(const std::string& fileName, TExtraResInfo* info) {
-  rtl::FileHandle file(OpenForCheck(fileName, false));
+  std::string error;
+  rtl::FileHandle file(OpenForCheck(fileName, false, error));
+  if (!file.Valid()) rtl::Raise(EExtraResError(error));
   return CheckContainer(file.Get(), info);
 }
 
 void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) {
+  std::string error;
+  if (!Load(fileName, readOnly, error)) rtl::Raise(EExtraResError(error));
+}
+
+bool TExtraResManager::Load(const std::string& fileName, bool readOnly, std::string& error) {
   // The earlier load's handle stays open until the new file has passed its
   // check and is open: a failed reload leaves the earlier windows readable
   // instead of pointing at a closed (and perhaps reused) handle. The check
   // and the entries go through one handle: opened twice by name, the file
   // could be exchanged in between, and entries would be read from a file
   // that no check has seen.
-  rtl::FileHandle opened(OpenForCheck(fileName, true));
+  rtl::FileHandle opened(OpenForCheck(fileName, true, error));
+  if (!opened.Valid()) return false;
   TExtraResInfo info;
-  if (!CheckContainer(opened.Get(), &info)) throw EExtraResError(kNoExtraResources);
+  if (!CheckContainer(opened.Get(), &info)) {
+    error = kNoExtraResources;
+    return false;
+  }
   FResources.FReadOnly = false;
   FResources.Clear();
   FFileHandle = std::move(opened);
@@ -268,20 +297,32 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
   for (int index = 0; index < info.Count; ++index) {
     // The digest only proves the container is as it was written; sizes that
     // reach past the entries are refused instead of being followed.
+    const std::string damaged = "ExtraResources entry " + std::to_string(index) + " is damaged";
     unsigned char head[kExtraResEntryHeadSize];
-    if (entriesEnd - at < kExtraResEntryHeadSize || !rtl::FileReadExactAt(file, at, head, kExtraResEntryHeadSize))
-      throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
+    if (entriesEnd - at < kExtraResEntryHeadSize || !rtl::FileReadExactAt(file, at, head, kExtraResEntryHeadSize)) {
+      error = damaged;
+      return false;
+    }
     const std::int32_t size = Int32LE(head);
     const std::int32_t id = Int32LE(head + 4);
     const int nameLength = head[8];
     at += kExtraResEntryHeadSize;
     std::string name(static_cast<size_t>(nameLength), '\0');
     if (entriesEnd - at < nameLength ||
-        (nameLength > 0 && !rtl::FileReadExactAt(file, at, &name[0], nameLength)))
-      throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
+        (nameLength > 0 && !rtl::FileReadExactAt(file, at, &name[0], nameLength))) {
+      error = damaged;
+      return false;
+    }
     at += nameLength;
-    if (size < 0 || entriesEnd - at < size)
-      throw EExtraResError("ExtraResources entry " + std::to_string(index) + " is damaged");
+    if (size < 0 || entriesEnd - at < size) {
+      error = damaged;
+      return false;
+    }
+    // A name or number that an earlier entry holds stops the load there,
+    // with the entries before it in place.
+    error = FResources.IDProblem(id);
+    if (error.empty()) error = FResources.NameProblem(name);
+    if (!error.empty()) return false;
 
     auto window = std::make_unique<TReadOnlyStream>(file, at, at + size);
     if (readOnly) {
@@ -294,4 +335,5 @@ void TExtraResManager::LoadFromFile(const std::string& fileName, bool readOnly) 
   FResources.FReadOnly = readOnly;
   FLoadedInfo = info;
   if (!readOnly) FFileHandle.Reset();
+  return true;
 }

@@ -126,6 +126,10 @@ private:
   friend class TExtraResource;
   friend class TTempOptions;
   void CheckWritable() const;
+  // The message for a number or name that a resource already has; empty
+  // when it is free.
+  std::string IDProblem(std::int32_t id) const;
+  std::string NameProblem(const std::string& name) const;
   void CheckID(std::int32_t id) const;
   void CheckName(const std::string& name) const;
   void SwitchStorage(bool toTempFiles);
@@ -149,6 +153,9 @@ public:
   // is a window onto the file, which stays open until the next load, and
   // which other programs cannot write meanwhile (on Windows).
   void LoadFromFile(const std::string& fileName, bool readOnly);
+  // The same without raising: false, with the message in Error, where
+  // LoadFromFile raises EExtraResError.
+  bool Load(const std::string& fileName, bool readOnly, std::string& error);
 
   // What the check of the last successful load found.
   const TExtraResInfo& LoadedInfo() const { return FLoadedInfo; }

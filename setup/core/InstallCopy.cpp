@@ -10,14 +10,12 @@
 
 namespace {
 
-[[noreturn]] void CannotCreate(const std::string& fileName, int error) { throw CannotCreateError(fileName, error); }
-
 const char kScratchDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
 // Creates a scratch file in Folder that did not exist before, so that an
-// unrelated file of that name is never overwritten or deleted.
-rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name, std::string& scratch) {
-  int error = 0;
+// unrelated file of that name is never overwritten or deleted. Error is the
+// platform's reason when none could be made.
+rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name, std::string& scratch, int& error) {
   for (unsigned attempt = 0; attempt < ScratchAttempts; ++attempt) {
     const std::string candidate = ScratchName(Name, attempt);
     if (rtl::SameText(candidate, Name)) continue;
@@ -30,7 +28,7 @@ rtl::NativeFile CreateScratch(const std::string& Folder, const std::string& Name
     if (!rtl::FileExists(scratch) && !rtl::DirectoryExists(scratch)) break;
   }
   scratch.clear();
-  CannotCreate(Folder + Name, error);
+  return rtl::InvalidFile;
 }
 
 }  // namespace
@@ -72,10 +70,12 @@ bool FileHoldsStream(rtl::NativeFile File, rtl::TStream& Source) {
   return true;
 }
 
-void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name) {
+CopyOutcome InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name) {
   const std::string target = Folder + Name;
   std::string scratch;
-  rtl::FileHandle out(CreateScratch(Folder, Name, scratch));
+  int createError = 0;
+  rtl::FileHandle out(CreateScratch(Folder, Name, scratch, createError));
+  if (!out.Valid()) return {CopyOutcome::Fault::Write, CannotCreateText(target, createError)};
 
   int error = 0;
   bool readFailed = false;
@@ -107,18 +107,18 @@ void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const 
   }
   if (readFailed) {
     rtl::FileDelete(scratch);
-    throw rtl::EReadError("Stream-Lesefehler");
+    return {CopyOutcome::Fault::Read, "Stream-Lesefehler"};
   }
   if (error == 0 && !rtl::FileRename(scratch, target)) error = rtl::LastFileError();
   if (error != 0) {
     rtl::FileDelete(scratch);
-    CannotCreate(target, error);
+    return {CopyOutcome::Fault::Write, CannotCreateText(target, error)};
   }
+  return {};
 }
 
-rtl::EFCreateError CannotCreateError(const std::string& FileName, int Error) {
-  return rtl::EFCreateError(rtl::Format("Datei \"%s\" kann nicht erstellt werden. %s", FileName.c_str(),
-                                        rtl::FileErrorText(Error).c_str()));
+std::string CannotCreateText(const std::string& FileName, int Error) {
+  return rtl::Format("Datei \"%s\" kann nicht erstellt werden. %s", FileName.c_str(), rtl::FileErrorText(Error).c_str());
 }
 
 std::string InOutErrorText(int Code) {

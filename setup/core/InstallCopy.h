@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "rtl/core/Exceptions.h"
 #include "rtl/core/FileLayer.h"
 #include "rtl/core/Streams.h"
 
@@ -25,15 +24,24 @@ void SweepScratchFiles(const std::string& Folder);
 // True when File holds exactly the bytes of Source (from its start).
 bool FileHoldsStream(rtl::NativeFile File, rtl::TStream& Source);
 
-// Copies all of Source (from its start) to Folder + Name, replacing an
-// existing file. A file that cannot be written completely raises
-// rtl::EFCreateError "Datei "<Folder+Name>" kann nicht erstellt werden. <reason>"
-// and leaves neither the scratch file nor a new file behind.
-void InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name);
+// How the copy of one file ended, and the message when it failed.
+struct CopyOutcome {
+  enum class Fault { None, Read, Write };
+  Fault Kind = Fault::None;
+  std::string Text;
+  bool Ok() const { return Kind == Fault::None; }
+};
 
-// The stream library's error for a file that cannot be created:
+// Copies all of Source (from its start) to Folder + Name, replacing an
+// existing file. A file that cannot be written completely fails with
+// "Datei "<Folder+Name>" kann nicht erstellt werden. <reason>", a source that
+// gives fewer bytes than its size with "Stream-Lesefehler"; either leaves
+// neither the scratch file nor a new file behind.
+CopyOutcome InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name);
+
+// The stream library's message for a file that cannot be created:
 // "Datei "<FileName>" kann nicht erstellt werden. <reason>".
-rtl::EFCreateError CannotCreateError(const std::string& FileName, int Error);
+std::string CannotCreateText(const std::string& FileName, int Error);
 
 // The text the runtime library gives an input/output error code.
 std::string InOutErrorText(int Code);

@@ -96,15 +96,14 @@ std::int64_t ProgramImageEnd(rtl::NativeFile File) {
 
 OwnContainer LoadOwnContainer(TExtraResManager& Manager, const std::string& ProgramFile) {
   OwnContainer found;
-  try {
-    Manager.LoadFromFile(ProgramFile, true);
+  std::string error;
+  if (Manager.Load(ProgramFile, true, error)) {
     found.State = ContainerState::Valid;
     found.Digest = Manager.LoadedInfo().Digest;
     return found;
-  } catch (const EExtraResError&) {
-    // Every way a load fails, a lie in an entry or a duplicate name among
-    // them, means damage unless nothing at all follows the program.
   }
+  // Every way a load fails, a lie in an entry or a duplicate name among
+  // them, means damage unless nothing at all follows the program.
   found.State = ContainerState::Damaged;
   rtl::FileHandle file(rtl::FileOpen(ProgramFile, rtl::FileAccess::Read));
   if (!file.Valid()) {

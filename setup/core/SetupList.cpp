@@ -97,7 +97,7 @@ namespace {
 
 void AddLine(std::string& out, const std::string& key, const std::string& value, const char* what) {
   const std::string problem = IniValueProblem(value);
-  if (!problem.empty()) throw rtl::Exception(std::string(what) + " " + problem);
+  if (!problem.empty()) rtl::Raise(rtl::Exception(std::string(what) + " " + problem));
   out += key + "=" + value + "\r\n";
 }
 
@@ -107,12 +107,12 @@ void AddLine(std::string& out, const std::string& key, const std::string& value,
 // text gives a form that does survive.
 void AddScrambledLine(std::string& out, const std::string& key, const std::string& plain, const char* what) {
   if (plain.size() > static_cast<size_t>(kIniValueLimit))
-    throw rtl::Exception(std::string(what) + " is longer than 2047 characters");
+    rtl::Raise(rtl::Exception(std::string(what) + " is longer than 2047 characters"));
   const std::string scrambled = ScrambleText(plain, Scramble, SetupScrambleKey);
   if (!IniValueProblem(scrambled).empty())
-    throw rtl::Exception(std::string(what) + " \"" + plain +
+    rtl::Raise(rtl::Exception(std::string(what) + " \"" + plain +
                          "\" would not come back unchanged from the setup list once scrambled; a slightly "
-                         "different text will do (another character, or one more or one less)");
+                         "different text will do (another character, or one more or one less)"));
   out += key + "=" + scrambled + "\r\n";
 }
 
@@ -130,8 +130,8 @@ std::string BuildSetupList(const SetupListOptions& Options) {
   AddLine(out, "Locked", Options.Locked ? "True" : "False", "Locked");
   AddLine(out, "BuilderVersion", Options.BuilderVersion, "The builder version");
   if (Options.Files.size() > static_cast<size_t>(kMaxListedFiles))
-    throw rtl::Exception("The setup list holds at most " + std::to_string(kMaxListedFiles) +
-                         " files, the readme included; " + std::to_string(Options.Files.size()) + " were given");
+    rtl::Raise(rtl::Exception("The setup list holds at most " + std::to_string(kMaxListedFiles) +
+                         " files, the readme included; " + std::to_string(Options.Files.size()) + " were given"));
   out += "[" + std::string(kFilesSection) + "]\r\n";
   for (size_t i = 0; i < Options.Files.size(); ++i) {
     char key[16];

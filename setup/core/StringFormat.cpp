@@ -20,6 +20,6 @@ const TStringFormat* StringFormat(int Format) {
 std::string BytesToText(const void* Data, std::size_t Length, int Format) {
   if (Data == nullptr || Length == 0) return std::string();
   const TStringFormat* format = StringFormat(Format);
-  if (!format) throw EStringFormat(rtl::Format("String Format \"%d\" not exists.", Format));
+  if (!format) rtl::Raise(EStringFormat(rtl::Format("String Format \"%d\" not exists.", Format)));
   return format->ToText(static_cast<const unsigned char*>(Data), Length);
 }

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
+#include "rtl/core/FileLayer.h"
 #include "rtl/core/Streams.h"
 #include "setup/core/Sha1.h"
 #include "setup/core/StringFormat.h"
@@ -77,6 +79,73 @@ TEST(DigestOfStream, ReadsAFileThroughAHandleStream) {
   EXPECT_EQ(kAbc, DigestOfStream(&THash_SHA1::Create, in, 3, 16));
   in.SetPosition(100);
   EXPECT_EQ(kAbc, DigestOfStream(&THash_SHA1::Create, in, 1 << 20, 16));
+}
+
+// The runtime's check reads its container on a second thread into a ring
+// of slices while it hashes; the digest must not depend on where a range
+// starts and ends against slices and the ring, nor on the second thread.
+class DigestOfFileTest : public ::testing::Test {
+protected:
+  static constexpr std::int64_t kSlice = kDigestSliceSize;
+  static constexpr std::int64_t kRing = kSlice * kDigestSlices;
+
+  void SetUp() override {
+    FData.resize(static_cast<size_t>(3 * kRing + 100));
+    for (size_t i = 0; i < FData.size(); ++i) FData[i] = static_cast<char>(i * 131 + (i >> 16));
+    rtl::TFileStream out(FFile.Name(), rtl::FileStreamMode::Create);
+    Fill(out, FData);
+  }
+  std::int64_t Size() const { return static_cast<std::int64_t>(FData.size()); }
+
+  std::string FData;
+  TempFile FFile{"digestfile"};
+};
+
+TEST_F(DigestOfFileTest, EqualsThePlainDigestAcrossSlicesAndTheRing) {
+  const std::int64_t size = Size(), s = kSlice, r = kRing;
+  const struct {
+    std::int64_t position, count;
+  } cases[] = {
+      {0, 0},     {0, 1},         {0, s - 1},     {0, s},     {0, s + 1},    {1, s},
+      {s - 1, 2}, {0, r - 1},     {0, r},         {0, r + 1}, {r - 1, r + 2}, {7, size - 7},
+      {0, size},  {size - 1, 1},  {size, 0},
+  };
+  rtl::FileHandle file(rtl::FileOpenReadLocked(FFile.Name()));
+  ASSERT_TRUE(file.Valid());
+  for (const bool readAhead : {true, false}) {
+    for (const auto& c : cases) {
+      THash_SHA1 reference;
+      reference.Calc(FData.data() + c.position, static_cast<size_t>(c.count));
+      reference.Done();
+      const std::optional<std::string> digest =
+          DigestOfFile(&THash_SHA1::Create, file.Get(), c.position, c.count, 16, readAhead);
+      ASSERT_TRUE(digest.has_value()) << c.position << "+" << c.count << " ahead " << readAhead;
+      EXPECT_EQ(BytesToText(reference.DigestKey(), 20, 16), *digest)
+          << c.position << "+" << c.count << " ahead " << readAhead;
+    }
+  }
+}
+
+TEST_F(DigestOfFileTest, AFileThatEndsFirstOrCannotBeReadHasNoDigest) {
+  // Not a digest of fewer bytes, and no wait for a reader that has given up.
+  const std::int64_t size = Size();
+  const struct {
+    std::int64_t position, count;
+  } cases[] = {{0, size + 1}, {size - 1, 2}, {kRing, 3 * kRing}, {-1, 1}, {0, -1}};
+  {
+    rtl::FileHandle writeOnly(rtl::FileOpen(FFile.Name(), rtl::FileAccess::Write));
+    ASSERT_TRUE(writeOnly.Valid());
+    for (const bool readAhead : {true, false})
+      EXPECT_FALSE(DigestOfFile(&THash_SHA1::Create, writeOnly.Get(), 0, size, 16, readAhead))
+          << "a handle that cannot read, ahead " << readAhead;
+  }
+  rtl::FileHandle file(rtl::FileOpenReadLocked(FFile.Name()));
+  ASSERT_TRUE(file.Valid());
+  for (const bool readAhead : {true, false}) {
+    for (const auto& c : cases)
+      EXPECT_FALSE(DigestOfFile(&THash_SHA1::Create, file.Get(), c.position, c.count, 16, readAhead))
+          << c.position << "+" << c.count << " ahead " << readAhead;
+  }
 }
 
 TEST(DigestOfStream, UnknownFormatRaisesAfterHashing) {

@@ -48,16 +48,16 @@ TEST(InstallCopy, CopiesInBlocksAndReplaces) {
   for (size_t i = 0; i < data.size(); ++i) data[i] = static_cast<char>(i * 31);
   rtl::TMemoryStream source;
   source.WriteBuffer(data.data(), static_cast<std::int32_t>(data.size()));
-  InstallResourceFile(source, folder, name);
+  ASSERT_TRUE(InstallResourceFile(source, folder, name).Ok());
   EXPECT_EQ(data, ReadFile(target.Name()));
 
   rtl::TMemoryStream small;
   small.WriteBuffer("new", 3);
-  InstallResourceFile(small, folder, name);
+  ASSERT_TRUE(InstallResourceFile(small, folder, name).Ok());
   EXPECT_EQ("new", ReadFile(target.Name())) << "replaced, not appended";
 
   rtl::TMemoryStream empty;
-  InstallResourceFile(empty, folder, name);
+  ASSERT_TRUE(InstallResourceFile(empty, folder, name).Ok());
   EXPECT_EQ("", ReadFile(target.Name()));
 }
 
@@ -72,7 +72,9 @@ TEST(InstallCopy, FailureLeavesNoTruncatedFile) {
   FailingStream source(1000);
   const std::string data(5000, 'x');
   source.WriteBuffer(data.data(), 5000);
-  EXPECT_THROW(InstallResourceFile(source, folder, name), rtl::EReadError);
+  const CopyOutcome outcome = InstallResourceFile(source, folder, name);
+  EXPECT_EQ(CopyOutcome::Fault::Read, outcome.Kind);
+  EXPECT_EQ("Stream-Lesefehler", outcome.Text);
   EXPECT_EQ("old", ReadFile(target.Name())) << "the earlier file is untouched";
 }
 
@@ -81,12 +83,9 @@ TEST(InstallCopy, UnwritableTargetNamesTheFile) {
                              rtl::PathDelim;
   rtl::TMemoryStream source;
   source.WriteBuffer("x", 1);
-  try {
-    InstallResourceFile(source, folder, "file.bin");
-    FAIL();
-  } catch (const rtl::EFCreateError& e) {
-    EXPECT_EQ(0u, e.Message().find("Datei \"" + folder + "file.bin\" kann nicht erstellt werden. "));
-  }
+  const CopyOutcome outcome = InstallResourceFile(source, folder, "file.bin");
+  EXPECT_EQ(CopyOutcome::Fault::Write, outcome.Kind);
+  EXPECT_EQ(0u, outcome.Text.find("Datei \"" + folder + "file.bin\" kann nicht erstellt werden. "));
 }
 
 TEST(InstallCopy, InOutErrorTexts) {
@@ -133,7 +132,8 @@ TEST(InstallCopy, TakenScratchNamesAreLeftAloneAndLeftoversSwept) {
   SweepScratchFiles(folder);
   rtl::TMemoryStream source;
   source.WriteBuffer("payload", 7);
-  InstallResourceFile(source, folder, "data.bin");
+  const CopyOutcome copied = InstallResourceFile(source, folder, "data.bin");
+  ASSERT_TRUE(copied.Ok()) << copied.Text;
   EXPECT_EQ("payload", ReadFile(folder + "data.bin"));
 
   EXPECT_TRUE(rtl::DirectoryExists(folder + ScratchName("data.bin", 0))) << "a folder is stepped over, not removed";

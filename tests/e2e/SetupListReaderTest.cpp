@@ -88,7 +88,9 @@ TEST(SetupListReader, AtTheBuildersLimitTheInstallerReadsEveryFile) {
 
   char folder[MAX_PATH + 1] = {};
   ::GetTempPathA(MAX_PATH + 1, folder);
-  const SetupListValues list = ReadSetupList(entry, folder);
+  SetupListValues list;
+  SetupFault fault;
+  ASSERT_TRUE(ReadSetupList(entry, folder, list, fault)) << fault.Text;
   EXPECT_EQ(options.Files, list.Files);
   EXPECT_EQ("f1", list.AutoStart);
   EXPECT_EQ("Many", ScrambleText(list.Title, Unscramble, SetupScrambleKey));

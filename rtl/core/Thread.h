@@ -1,0 +1,47 @@
+#pragma once
+// A second thread for work that overlaps the caller's, started with a plain
+// function and joined by its owner. One implementation on Win32 threads
+// (rtl/win32), one on POSIX threads (rtl/posix): the release build of the
+// programs has no thread support in its standard library.
+
+#include <cstdint>
+
+namespace rtl {
+
+class WorkerThread {
+public:
+  using Function = void (*)(void* context);
+
+  WorkerThread() = default;
+  WorkerThread(const WorkerThread&) = delete;
+  WorkerThread& operator=(const WorkerThread&) = delete;
+  // Waits for the thread: the context it works on must outlive it.
+  ~WorkerThread() { Join(); }
+
+  // Runs Function(Context) on a new thread; false when none could be
+  // started, and the caller does the work itself.
+  bool Start(Function function, void* context);
+  // Waits until the thread has ended; nothing when none runs.
+  void Join() noexcept;
+  // Started and not yet joined.
+  bool Running() const { return FRunning; }
+
+private:
+  Function FFunction = nullptr;
+  void* FContext = nullptr;
+  std::intptr_t FHandle = 0;
+  bool FRunning = false;
+  friend struct WorkerThreadEntry;
+};
+
+// The number of processors this process may run on, at least 1.
+int ProcessorCount();
+
+// For a thread that waits on another's progress by looking at shared
+// state, in its Round-th look: a short pause in the first rounds, then the
+// rest of the time slice, so that a waiter on a busy or single processor
+// lets the other thread run, and after some thousand rounds a sleep of a
+// millisecond, so that a long wait does not keep a processor busy.
+void PauseWhileWaiting(unsigned round) noexcept;
+
+}  // namespace rtl
