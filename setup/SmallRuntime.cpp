@@ -11,8 +11,9 @@
 //   every error class of <stdexcept> (and those bring a second,
 //   reference-counted string and the random device). Here they are the
 //   program's own: an error the library would raise is fatal (see
-//   rtl::Fatal), as it is for an exception nothing catches, and the
-//   string's members are compiled here, without exceptions.
+//   rtl::Fatal), as it is for an exception nothing catches. The string's
+//   members are compiled with the program (cmake/LocalStringCode.h), and
+//   so without exceptions.
 // - mingw's own printf (standards-exact, with floating point: some 25 KB)
 //   stands behind vsnprintf in C++ programs. The runtime formats integers
 //   and texts only (%s, %d, %u, %lu, %04u), which the system's msvcrt does
@@ -23,7 +24,6 @@
 #include <cstdarg>
 #include <cstdlib>
 #include <new>
-#include <string>
 
 #include "rtl/core/Exceptions.h"
 
@@ -66,6 +66,4 @@ void __throw_out_of_range(const char* what) { rtl::Fatal(what); }
 // The text is a format with the numbers left out.
 void __throw_out_of_range_fmt(const char* what, ...) { rtl::Fatal(what); }
 void __throw_bad_function_call() { rtl::Fatal("bad_function_call"); }
-
-template class basic_string<char>;
 }  // namespace std
