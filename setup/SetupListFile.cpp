@@ -27,7 +27,7 @@ bool BytesOf(rtl::TStream& entry, std::string& bytes, SetupFault& fault) {
   bytes.assign(static_cast<size_t>(size), '\0');
   entry.SetPosition(0);
   if (size > 0 && entry.Read(&bytes[0], static_cast<std::int32_t>(size)) != size) {
-    fault = {SetupExitCode::Damaged, "Stream-Lesefehler"};
+    fault = {SetupExitCode::Damaged, rtl::kStreamReadError};
     return false;
   }
   return true;
@@ -44,7 +44,7 @@ std::string WriteCopy(const std::string& folder, const std::string& bytes, Setup
     if (!file.Valid()) {
       error = rtl::LastFileError();
       if (rtl::FileExists(name) || rtl::DirectoryExists(name)) continue;
-      fault = {SetupExitCode::CannotWrite, CannotCreateText(name, error)};
+      fault = {SetupExitCode::CannotWrite, rtl::FileCreateErrorText(name, error)};
       return std::string();
     }
     for (size_t written = 0; written < bytes.size();) {
@@ -54,14 +54,14 @@ std::string WriteCopy(const std::string& folder, const std::string& bytes, Setup
         error = n < 0 ? rtl::LastFileError() : rtl::DiskFullError();
         file.Reset();
         rtl::FileDelete(name);
-        fault = {SetupExitCode::CannotWrite, CannotCreateText(name, error)};
+        fault = {SetupExitCode::CannotWrite, rtl::FileCreateErrorText(name, error)};
         return std::string();
       }
       written += static_cast<size_t>(n);
     }
     return name;
   }
-  fault = {SetupExitCode::CannotWrite, CannotCreateText(folder + "Setup-*.~lst", error)};
+  fault = {SetupExitCode::CannotWrite, rtl::FileCreateErrorText(folder + "Setup-*.~lst", error)};
   return std::string();
 }
 

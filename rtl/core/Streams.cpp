@@ -11,9 +11,14 @@ namespace rtl {
 
 namespace {
 constexpr std::int32_t kCopyBlock = 64 * 1024;
-constexpr const char* kReadError = "Stream-Lesefehler";
 constexpr const char* kWriteError = "Stream-Schreibfehler";
 }  // namespace
+
+const char kStreamReadError[] = "Stream-Lesefehler";
+
+std::string FileCreateErrorText(const std::string& fileName, int error) {
+  return Format("Datei \"%s\" kann nicht erstellt werden. %s", fileName.c_str(), FileErrorText(error).c_str());
+}
 
 std::int64_t TStream::Size() {
   const std::int64_t here = Seek(0, SeekOrigin::Current);
@@ -27,7 +32,7 @@ void TStream::SetSize(std::int64_t) {
 }
 
 void TStream::ReadBuffer(void* buffer, std::int32_t count) {
-  if (count > 0 && Read(buffer, count) != count) rtl::Raise(EReadError(kReadError));
+  if (count > 0 && Read(buffer, count) != count) rtl::Raise(EReadError(kStreamReadError));
 }
 
 void TStream::WriteBuffer(const void* buffer, std::int32_t count) {
@@ -132,8 +137,7 @@ NativeFile OpenFor(const std::string& name, FileStreamMode mode) {
     case FileStreamMode::Create:
       file = FileCreate(name);
       if (file == InvalidFile)
-        rtl::Raise(EFCreateError(Format("Datei \"%s\" kann nicht erstellt werden. %s", name.c_str(),
-                                   FileErrorText(LastFileError()).c_str())));
+        rtl::Raise(EFCreateError(FileCreateErrorText(name, LastFileError())));
       return file;
     case FileStreamMode::OpenRead: file = FileOpen(name, FileAccess::Read); break;
     case FileStreamMode::OpenWrite: file = FileOpen(name, FileAccess::Write); break;
@@ -141,7 +145,7 @@ NativeFile OpenFor(const std::string& name, FileStreamMode mode) {
   }
   if (file == InvalidFile)
     rtl::Raise(EFOpenError(Format("Datei \"%s\" kann nicht geöffnet werden. %s", name.c_str(),
-                             FileErrorText(LastFileError()).c_str())));
+                                  FileErrorText(LastFileError()).c_str())));
   return file;
 }
 }  // namespace

@@ -11,6 +11,12 @@
 
 namespace rtl {
 
+// The stream library's messages, for those who report the same failures
+// without raising: a read that gets fewer bytes than asked, and a file that
+// cannot be created, with the platform's reason for Error.
+extern const char kStreamReadError[];
+std::string FileCreateErrorText(const std::string& fileName, int error);
+
 class TStream {
 public:
   virtual ~TStream() = default;

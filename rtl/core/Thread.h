@@ -43,5 +43,7 @@ int ProcessorCount();
 // lets the other thread run, and after some thousand rounds a sleep of a
 // millisecond, so that a long wait does not keep a processor busy.
 void PauseWhileWaiting(unsigned round) noexcept;
+constexpr unsigned kPauseRounds = 256;   // below: a pause
+constexpr unsigned kYieldRounds = 4096;  // below: the rest of the time slice; then a sleep
 
 }  // namespace rtl

@@ -39,11 +39,11 @@ int ProcessorCount() {
 }
 
 void PauseWhileWaiting(unsigned round) noexcept {
-  if (round < 256) {
+  if (round < kPauseRounds) {
 #if defined(__i386__) || defined(__x86_64__)
     __builtin_ia32_pause();
 #endif
-  } else if (round < 4096) {
+  } else if (round < kYieldRounds) {
     ::sched_yield();
   } else {
     ::usleep(1000);

@@ -26,7 +26,7 @@ void TControl::CreateControlHandle(const char* className, DWORD style, DWORD exS
                               ModuleInstance(), createParam);
   if (!FHandle)
     rtl::Raise(Exception(Format("Control of class \"%s\" cannot be created (%lu)", className,
-                           static_cast<unsigned long>(::GetLastError()))));
+                                static_cast<unsigned long>(::GetLastError()))));
   ::SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FForm->FontHandle()), FALSE);
 }
 

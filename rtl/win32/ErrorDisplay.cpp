@@ -34,7 +34,6 @@ void TErrorDisplay::HandleException() noexcept {
 }
 #endif
 
-
 void TErrorDisplay::ShowException(const std::string& message) noexcept {
 #if defined(__cpp_exceptions)
   try {

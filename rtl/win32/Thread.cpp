@@ -49,9 +49,9 @@ int ProcessorCount() {
 void PauseWhileWaiting(unsigned round) noexcept {
   // A long wait is the other thread held up by the disk or the network:
   // then the waiter sleeps instead of keeping a processor busy.
-  if (round < 256) {
+  if (round < kPauseRounds) {
     YieldProcessor();
-  } else if (round < 4096) {
+  } else if (round < kYieldRounds) {
     ::SwitchToThread();
   } else {
     ::Sleep(1);

@@ -62,7 +62,7 @@ void TWindow::CreateHandle(const char* className, const std::string& caption, DW
     }
     if (!found)
       rtl::Raise(Exception(Format("Window class \"%s\" cannot be registered (%lu)", className,
-                             static_cast<unsigned long>(error))));
+                                  static_cast<unsigned long>(error))));
     if (known.lpfnWndProc != &TWindow::Thunk)
       rtl::Raise(Exception(Format("Window class \"%s\" belongs to someone else", className)));
   }
@@ -70,7 +70,7 @@ void TWindow::CreateHandle(const char* className, const std::string& caption, DW
                                   parent, menu, ModuleInstance(), this);
   if (!handle)
     rtl::Raise(Exception(Format("Window of class \"%s\" cannot be created (%lu)", className,
-                           static_cast<unsigned long>(::GetLastError()))));
+                                static_cast<unsigned long>(::GetLastError()))));
   FHandle = handle;
 }
 

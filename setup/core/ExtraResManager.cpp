@@ -215,14 +215,12 @@ TExtraResource& TExtraResources::Add(rtl::TStream* source, std::int32_t id,
   return *FItems.back();
 }
 
-TExtraResource& TExtraResources::AddReadOnly(std::unique_ptr<rtl::TStream> window, std::int32_t id,
-                                             const std::string& name) {
+void TExtraResources::AddReadOnly(std::unique_ptr<rtl::TStream> window, std::int32_t id, const std::string& name) {
   std::unique_ptr<TExtraResource> resource(new TExtraResource(this));
-  resource->SetID(id);
-  resource->SetName(name);
+  resource->FID = id;
+  resource->FName = name;
   resource->FStream = std::move(window);
   FItems.push_back(std::move(resource));
-  return *FItems.back();
 }
 
 void TExtraResources::SwitchStorage(bool toTempFiles) {

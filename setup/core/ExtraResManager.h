@@ -117,11 +117,11 @@ public:
   // A new resource with its own copy of all of Source (from its start);
   // Source may be null for an empty resource.
   TExtraResource& Add(rtl::TStream* source, std::int32_t id, const std::string& name);
-  // A new resource that takes Window itself as its stream.
-  TExtraResource& AddReadOnly(std::unique_ptr<rtl::TStream> window, std::int32_t id,
-                              const std::string& name);
 
 private:
+  // A new resource that takes Window itself as its stream; the load has
+  // found its number and name free.
+  void AddReadOnly(std::unique_ptr<rtl::TStream> window, std::int32_t id, const std::string& name);
   friend class TExtraResManager;
   friend class TExtraResource;
   friend class TTempOptions;

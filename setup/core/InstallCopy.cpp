@@ -75,7 +75,7 @@ CopyOutcome InstallResourceFile(rtl::TStream& Source, const std::string& Folder,
   std::string scratch;
   int createError = 0;
   rtl::FileHandle out(CreateScratch(Folder, Name, scratch, createError));
-  if (!out.Valid()) return {CopyOutcome::Fault::Write, CannotCreateText(target, createError)};
+  if (!out.Valid()) return {CopyOutcome::Fault::Write, rtl::FileCreateErrorText(target, createError)};
 
   int error = 0;
   bool readFailed = false;
@@ -107,19 +107,16 @@ CopyOutcome InstallResourceFile(rtl::TStream& Source, const std::string& Folder,
   }
   if (readFailed) {
     rtl::FileDelete(scratch);
-    return {CopyOutcome::Fault::Read, "Stream-Lesefehler"};
+    return {CopyOutcome::Fault::Read, rtl::kStreamReadError};
   }
   if (error == 0 && !rtl::FileRename(scratch, target)) error = rtl::LastFileError();
   if (error != 0) {
     rtl::FileDelete(scratch);
-    return {CopyOutcome::Fault::Write, CannotCreateText(target, error)};
+    return {CopyOutcome::Fault::Write, rtl::FileCreateErrorText(target, error)};
   }
   return {};
 }
 
-std::string CannotCreateText(const std::string& FileName, int Error) {
-  return rtl::Format("Datei \"%s\" kann nicht erstellt werden. %s", FileName.c_str(), rtl::FileErrorText(Error).c_str());
-}
 
 std::string InOutErrorText(int Code) {
   switch (Code) {

@@ -39,9 +39,6 @@ struct CopyOutcome {
 // neither the scratch file nor a new file behind.
 CopyOutcome InstallResourceFile(rtl::TStream& Source, const std::string& Folder, const std::string& Name);
 
-// The stream library's message for a file that cannot be created:
-// "Datei "<FileName>" kann nicht erstellt werden. <reason>".
-std::string CannotCreateText(const std::string& FileName, int Error);
 
 // The text the runtime library gives an input/output error code.
 std::string InOutErrorText(int Code);

@@ -111,8 +111,8 @@ void AddScrambledLine(std::string& out, const std::string& key, const std::strin
   const std::string scrambled = ScrambleText(plain, Scramble, SetupScrambleKey);
   if (!IniValueProblem(scrambled).empty())
     rtl::Raise(rtl::Exception(std::string(what) + " \"" + plain +
-                         "\" would not come back unchanged from the setup list once scrambled; a slightly "
-                         "different text will do (another character, or one more or one less)"));
+                              "\" would not come back unchanged from the setup list once scrambled; a slightly "
+                              "different text will do (another character, or one more or one less)"));
   out += key + "=" + scrambled + "\r\n";
 }
 
@@ -131,7 +131,8 @@ std::string BuildSetupList(const SetupListOptions& Options) {
   AddLine(out, "BuilderVersion", Options.BuilderVersion, "The builder version");
   if (Options.Files.size() > static_cast<size_t>(kMaxListedFiles))
     rtl::Raise(rtl::Exception("The setup list holds at most " + std::to_string(kMaxListedFiles) +
-                         " files, the readme included; " + std::to_string(Options.Files.size()) + " were given"));
+                              " files, the readme included; " + std::to_string(Options.Files.size()) +
+                              " were given"));
   out += "[" + std::string(kFilesSection) + "]\r\n";
   for (size_t i = 0; i < Options.Files.size(); ++i) {
     char key[16];
