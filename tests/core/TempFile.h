@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <string>
 
 #include "rtl/core/FileLayer.h"
@@ -22,8 +23,11 @@ public:
     const std::string base = dir ? dir : "/tmp";
     const char sep = '/';
 #endif
-    FName = base + sep + "orvtest_" + tag + "_" + std::to_string(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFF) +
-            "_" + std::to_string(counter++);
+    // ctest runs each test in a process of its own, several at once, and
+    // where addresses are not randomised two processes hold the same
+    // address and count: a salt drawn once per process keeps them apart.
+    static const unsigned salt = std::random_device{}();
+    FName = base + sep + "orvtest_" + tag + "_" + std::to_string(salt) + "_" + std::to_string(counter++);
   }
   ~TempFile() { rtl::FileDelete(FName); }
   TempFile(const TempFile&) = delete;
