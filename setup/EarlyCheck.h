@@ -4,6 +4,7 @@
 // it runs while the system and the program build the window, which waits
 // for the outcome before it shows anything of the container.
 
+#include <atomic>
 #include <string>
 
 #include "rtl/core/Thread.h"
@@ -13,7 +14,8 @@
 class TEarlyCheck {
 public:
   // Starts loading the container of ProgramFile into Manager(), on a thread
-  // of its own where a second processor is there.
+  // of its own where a second processor is there; returns once that thread
+  // and the one it starts to read ahead are running (see the constructor).
   explicit TEarlyCheck(std::string programFile);
   // Waits for the thread: it works on this object.
   ~TEarlyCheck() = default;
@@ -32,6 +34,8 @@ private:
   TExtraResManager FManager{nullptr};
   OwnContainer FResult;
   bool FDone = false;
+  // Set by the thread when the load has ended.
+  std::atomic<bool> FEnded{false};
   // Last: destroyed first, so that the thread has ended before the members
   // it works on go.
   rtl::WorkerThread FThread;

@@ -15,6 +15,7 @@
 #include "rtl/win32/Dialogs.h"
 #include "rtl/core/FileLayer.h"
 #include "rtl/win32/Shell.h"
+#include "rtl/win32/SystemFiles.h"
 #include "setup/StarterConsole.h"
 #include "setup/core/CommandLine.h"
 #include "setup/frmInfos.h"
@@ -88,9 +89,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   std::optional<TEarlyCheck> check;
   if (options.ErrorEnglish.empty()) check.emplace(rtl::ExecutablePath());
 
+  // comctl32, ole32 and shell32 are bound from here on, not imported: the
+  // loader would load them before WinMain, and the check above would start
+  // that much later.
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-  ::InitCommonControlsEx(&controls);
-  ::CoInitialize(nullptr);  // the folder browser needs COM
+  rtl::SystemFunction<decltype(&::InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx")(&controls);
+  // The folder browser needs COM.
+  rtl::SystemFunction<decltype(&::CoInitialize)>("ole32.dll", "CoInitialize")(nullptr);
 
   rtl::Application().SetTitle("Setup");
   int exitCode;
@@ -100,6 +105,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   } else {
     exitCode = options.Silent ? InstallSilently(options, *check) : RunWindow(options, *check);
   }
-  ::CoUninitialize();
+  rtl::SystemFunction<decltype(&::CoUninitialize)>("ole32.dll", "CoUninitialize")();
   return exitCode;
 }

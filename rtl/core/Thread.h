@@ -4,6 +4,7 @@
 // (rtl/win32), one on POSIX threads (rtl/posix): the release build of the
 // programs has no thread support in its standard library.
 
+#include <atomic>
 #include <cstdint>
 
 namespace rtl {
@@ -33,6 +34,15 @@ private:
   bool FRunning = false;
   friend struct WorkerThreadEntry;
 };
+
+// How many worker threads of this process have begun to run their
+// function. The system starts a thread only when no other thread of the
+// process is loading a DLL (the loader serves one thread at a time, and a
+// new thread registers with it first): a program that loads DLLs late can
+// wait for its workers to be past that, so that the loading does not hold
+// them up.
+inline std::atomic<unsigned> gWorkerThreadsEntered{0};
+inline unsigned WorkerThreadsEntered() noexcept { return gWorkerThreadsEntered.load(std::memory_order_acquire); }
 
 // The number of processors this process may run on, at least 1.
 int ProcessorCount();

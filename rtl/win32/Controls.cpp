@@ -5,6 +5,7 @@
 
 #include "rtl/core/Exceptions.h"
 #include "rtl/core/SysUtils.h"
+#include "rtl/win32/SystemFiles.h"
 #include "rtl/win32/Window.h"
 
 namespace rtl {
@@ -254,9 +255,11 @@ void TButton::Notify(WORD code) {
 TSpeedButton::TSpeedButton(TControlParent& form, int left, int top, int width, int height)
     : TButton(form, left, top, width, height, "") {
   ::SetWindowLongA(FHandle, GWL_STYLE, (::GetWindowLongA(FHandle, GWL_STYLE) & ~WS_TABSTOP) | BS_ICON | BS_FLAT);
-  // The shell's closed-folder icon, small. The button does not own it.
+  // The shell's closed-folder icon, small; without it the button says
+  // "...". shell32 is bound here, not imported (see ShellOpen).
+  static const auto extract = BoundFunction<decltype(&::ExtractIconExA)>(LoadSystemLibrary("shell32.dll"), "ExtractIconExA");
   HICON folder = nullptr;
-  ::ExtractIconExA("shell32.dll", 3, nullptr, &folder, 1);
+  if (extract) extract("shell32.dll", 3, nullptr, &folder, 1);
   FGlyph.Reset(folder);
   if (FGlyph) {
     ::SendMessageA(FHandle, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(FGlyph.Get()));

@@ -1,5 +1,7 @@
 #include "rtl/win32/SystemFiles.h"
 
+#include "rtl/core/Exceptions.h"
+#include "rtl/core/FileLayer.h"
 #include "rtl/win32/Handles.h"
 #include "rtl/win32/Registry.h"
 
@@ -88,6 +90,15 @@ HMODULE LoadSystemLibrary(const char* name) {
   // Systems without the search flags: name the full path.
   const std::string path = SystemFolder() + "\\" + name;
   return ::LoadLibraryA(path.c_str());
+}
+
+void* SystemEntry(const char* library, const char* name) {
+  HMODULE module = LoadSystemLibrary(library);
+  if (!module)
+    Raise(Exception(std::string("Cannot load ") + library + ": " + FileErrorText(static_cast<int>(::GetLastError()))));
+  void* entry = reinterpret_cast<void*>(::GetProcAddress(module, name));
+  if (!entry) Raise(Exception(std::string(library) + " has no entry " + name));
+  return entry;
 }
 
 }  // namespace rtl

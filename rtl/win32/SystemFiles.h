@@ -35,4 +35,14 @@ F BoundFunction(HMODULE module, const char* name) {
   return module ? reinterpret_cast<F>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
 }
 
+// The entry point Name of the system DLL Library, which is loaded from the
+// system folder when first asked for and stays loaded: a program that
+// imported the DLL would load it at start, ahead of everything it does
+// first. A missing DLL or entry is raised as an error that names it.
+void* SystemEntry(const char* library, const char* name);
+template <typename F>
+F SystemFunction(const char* library, const char* name) {
+  return reinterpret_cast<F>(SystemEntry(library, name));
+}
+
 }  // namespace rtl

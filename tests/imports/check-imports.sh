@@ -18,13 +18,15 @@ SYSTEM_DLLS="kernel32 user32 gdi32 advapi32 shell32 ole32 oleaut32 comctl32 comd
 
 # Deliverable (path below the release tree) and what it may import at start.
 DELIVERABLES=(
-  "setup/setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
+  # comctl32, ole32 and shell32 are bound after the container's check has
+  # started.
+  "setup/setup.exe:advapi32 gdi32 kernel32 msvcrt user32"
   # wsock32.dll and icmp.dll are bound by name from the system folder when
   # the first socket or echo needs them, comctl32.dll when the settings
   # window's controls are made, after the tray icon.
   "watcher/Orvandel.exe:advapi32 gdi32 kernel32 msvcrt ole32 shell32 user32"
   # The product's installer: the runtime above with its container.
-  "Orvandel-Setup.exe:advapi32 comctl32 gdi32 kernel32 msvcrt ole32 shell32 user32"
+  "Orvandel-Setup.exe:advapi32 gdi32 kernel32 msvcrt user32"
 )
 
 imports_of() {  # FILE: the DLL names it imports, lower case, one a line
