@@ -12,7 +12,7 @@ TEarlyCheck::TEarlyCheck(std::string programFile) : FProgramFile(std::move(progr
   // On one processor a thread gains nothing; the window's start-up then
   // loads the container where it needs it.
   if (rtl::ProcessorCount() <= 1) return;
-  const unsigned entered = rtl::WorkerThreadsEntered();
+  const unsigned entered = rtl::WorkerThread::Entered();
   if (!FThread.Start(&Run, this)) return;
   // The caller loads the DLLs of the window next, and a thread cannot start
   // while a DLL loads: the check's two threads (this one's and the one that
@@ -20,7 +20,7 @@ TEarlyCheck::TEarlyCheck(std::string programFile) : FProgramFile(std::move(progr
   // waits for both to run, or for the check to end without the second (a
   // small container, or none); a few milliseconds.
   for (unsigned round = 0; round < kStartRounds; ++round) {
-    if (rtl::WorkerThreadsEntered() - entered >= 2 || FEnded.load(std::memory_order_acquire)) return;
+    if (rtl::WorkerThread::Entered() - entered >= 2 || FEnded.load(std::memory_order_acquire)) return;
     rtl::PauseWhileWaiting(round);
   }
 }

@@ -27,22 +27,22 @@ public:
   // Started and not yet joined.
   bool Running() const { return FRunning; }
 
+  // How many worker threads of this process have begun to run their
+  // function. Windows starts a thread only while no other thread of the
+  // process loads a DLL (the loader serves one thread at a time, and a new
+  // thread registers with it first): a program that loads DLLs late can
+  // wait for its workers to be past that, so that the loading does not
+  // hold them up.
+  static unsigned Entered() noexcept { return FEntered.load(std::memory_order_acquire); }
+
 private:
   Function FFunction = nullptr;
   void* FContext = nullptr;
   std::intptr_t FHandle = 0;
   bool FRunning = false;
+  static inline std::atomic<unsigned> FEntered{0};
   friend struct WorkerThreadEntry;
 };
-
-// How many worker threads of this process have begun to run their
-// function. The system starts a thread only when no other thread of the
-// process is loading a DLL (the loader serves one thread at a time, and a
-// new thread registers with it first): a program that loads DLLs late can
-// wait for its workers to be past that, so that the loading does not hold
-// them up.
-inline std::atomic<unsigned> gWorkerThreadsEntered{0};
-inline unsigned WorkerThreadsEntered() noexcept { return gWorkerThreadsEntered.load(std::memory_order_acquire); }
 
 // The number of processors this process may run on, at least 1.
 int ProcessorCount();

@@ -9,7 +9,7 @@ namespace rtl {
 struct WorkerThreadEntry {
   static void* Run(void* self) {
     auto* thread = static_cast<WorkerThread*>(self);
-    gWorkerThreadsEntered.fetch_add(1, std::memory_order_release);
+    WorkerThread::FEntered.fetch_add(1, std::memory_order_release);
     thread->FFunction(thread->FContext);
     return nullptr;
   }

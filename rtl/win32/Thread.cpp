@@ -10,7 +10,7 @@ struct WorkerThreadEntry {
   // the entry realigns it.
   __attribute__((force_align_arg_pointer)) static DWORD WINAPI Run(void* self) {
     auto* thread = static_cast<WorkerThread*>(self);
-    gWorkerThreadsEntered.fetch_add(1, std::memory_order_release);
+    WorkerThread::FEntered.fetch_add(1, std::memory_order_release);
     thread->FFunction(thread->FContext);
     return 0;
   }
