@@ -22,9 +22,9 @@ int main(int argc, char** argv) {
     auto seconds = [&](const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
       return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
     };
-    // This program's own first window search loads the display driver;
-    // done before the clock starts, it does not compete with the
-    // installer's start.
+    // This program's first window search sets up its own side of the
+    // window system; done before the clock starts, it does not compete
+    // with the installer's start.
     FindProcessWindow(::GetCurrentProcessId(), "TMain", true);
     ::QueryPerformanceCounter(&started);
     SetupProcess setup(argv[1]);

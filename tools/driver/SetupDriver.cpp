@@ -25,13 +25,8 @@ SetupProcess::~SetupProcess() {
 HWND SetupProcess::WaitForWindow(const char* className, DWORD timeout) {
   const DWORD start = ::GetTickCount();
   do {
-    // While no window of the class exists anywhere, one call says so; the
-    // search by process asks the server about every window, and a poll
-    // that costs more holds up the start it waits for.
-    if (::FindWindowA(className, nullptr)) {
-      const HWND found = FindProcessWindow(FInfo.dwProcessId, className, true);
-      if (found) return found;
-    }
+    const HWND found = FindProcessWindow(FInfo.dwProcessId, className, true);
+    if (found) return found;
     // Often enough that a benchmark reading the moment the window came
     // is off by a few milliseconds at most.
     if (::WaitForSingleObject(FInfo.hProcess, 5) == WAIT_OBJECT_0) return nullptr;

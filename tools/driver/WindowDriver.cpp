@@ -27,6 +27,10 @@ constexpr UINT kAnswerWithin = 5000;
 }  // namespace
 
 HWND FindProcessWindow(DWORD processId, const char* className, bool visibleOnly) {
+  // While no window of the class exists anywhere, one call says so; the
+  // search by process asks the server about every window, and a driver
+  // that polls with it holds up the start of the program it waits for.
+  if (!::FindWindowA(className, nullptr)) return nullptr;
   Search search{processId, className, visibleOnly, nullptr};
   ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&search));
   return search.found;
